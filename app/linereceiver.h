@@ -1,0 +1,46 @@
+#pragma once
+
+#include "devicesignal.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTextDecoder>
+#include <memory>
+#include <optional>
+
+namespace atlume {
+
+// Cuts the module's byte stream into CR LF-terminated lines.
+//
+// Decoding is stateful, so a UTF-8 character split across two reads arrives
+// whole. Zero bytes are dropped but what follows them is kept. Only the
+// unfinished tail of the stream is held; a CR at the end of one chunk and an
+// LF at the start of the next still end a line, while a lone CR or a lone LF
+// does not.
+class LineReceiver {
+public:
+    LineReceiver();
+    ~LineReceiver();
+    LineReceiver(const LineReceiver &) = delete;
+    LineReceiver &operator=(const LineReceiver &) = delete;
+
+    // Appends one chunk and returns the lines it completed, each with its CR LF.
+    QStringList feed(const QByteArray &chunk);
+
+    // Forgets the unfinished line and any half-decoded character.
+    void reset();
+
+    // The unfinished line held so far.
+    const QString &pending() const { return buffer; }
+
+private:
+    std::unique_ptr<QTextDecoder> decoder;
+    QString buffer;
+};
+
+// Recognises one complete line (with its CR LF) as one of the module's
+// replies; the rules are tried in a fixed order and the first that holds wins.
+std::optional<DEVICE_SIGNAL> recogniseReply(const QString &line);
+
+} // namespace atlume

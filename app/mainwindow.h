@@ -1,0 +1,79 @@
+#pragma once
+
+#include "devicesignal.h"
+
+#include <QMainWindow>
+#include <QSerialPort>
+#include <QString>
+
+class QListWidgetItem;
+class QPushButton;
+class QToolButton;
+
+namespace Ui {
+class MainWindow;
+}
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    void init();
+    void load_port_conf();
+    void save_port_conf();
+    void send_order(const QString &order);
+
+    // Widget-group operations of the cloud controls.
+    void reset_extend_area_btns();
+    void enable_extend_area_btns();
+    void enable_device_info_edits();
+    void disable_device_info_edits();
+    void enable_mqtt_conf_widgets();
+    void disable_mqtt_conf_widgets();
+    void disable_topic_btns();
+    void add_mode_btn(QPushButton *button);
+    void check_mode_btn_only(QPushButton *button);
+
+signals:
+    void device_return_signal(DEVICE_SIGNAL signal_num);
+
+private slots:
+    void setPortListWidget();
+    void on_scanPortBtn_clicked();
+    void on_connectBtn_clicked();
+    void on_sendBtn_clicked();
+    void on_cleanBtn_clicked();
+    void on_portListWidget_currentItemChanged(QListWidgetItem *current, QListWidgetItem *previous);
+    void printSerialError(QSerialPort::SerialPortError serialPortErrno);
+    void set_serial_port_by_default();
+    void on_portListWidget_itemDoubleClicked(QListWidgetItem *item);
+    void on_action_Nimbrel_IoT_triggered();
+    void setup_toolBtn_extendArea();
+    void extendToolBtn_clicked();
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void on_connectNimbrelCloudBtn_clicked(bool checked);
+    void closeEvent(QCloseEvent *event) override;
+    void on_textBrowser_textChanged();
+    void on_subTopicBtn_clicked(bool checked);
+    void on_unsubTopicBtn_clicked(bool checked);
+    void on_releaseTopicMsgBtn_clicked(bool checked);
+    void on_releaseTopicLongMsgBtn_clicked(bool checked);
+    void on_ATorderModeBtn_clicked(bool checked);
+    void on_deviceIoTInfoToolBtn_clicked();
+    void on_orderPlainTextEdit_textChanged();
+    void set_extend_area_btns_by_device_return(DEVICE_SIGNAL signal_num);
+    void on_set_dev_conf_btn_clicked();
+    void serialPort_readyRead();
+    void on_connect_wifi_btn_clicked();
+
+private:
+    Ui::MainWindow *ui;
+    QString currentPortName;
+    int sendCount = 0;
+    QToolButton *extendToolBtn = nullptr;
+    int extendAreaWidth = 0;
+    QSerialPort *serialPort;
+};
