@@ -1,1 +1,163 @@
 #pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+#include <deque>
+
+class QSocketNotifier;
+
+namespace atlume {
+
+// A Wi-Fi module that speaks the cloud AT command set, on the master side of
+// a pseudo-terminal. A terminal program opens slavePath() as if it were a
+// USB serial adapter; everything it writes is recorded, and the module
+// answers the way the real one does, one CR LF line per reply. Lines end at
+// CR LF only. The message bytes of a long publish are not echoed.
+class FakeModule : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Provisioning { None, SmartConfig, SoftAp };
+
+    struct ReceivedLine {
+        QByteArray bytes; // without its CR LF
+        qint64 msecs = 0; // since open(), when the line was complete
+    };
+
+    struct Publication {
+        QString topic;
+        int qos = 0;
+        QByteArray message; // as it came over the line, escapes included
+        bool longForm = false;
+    };
+
+    explicit FakeModule(QObject *parent = nullptr);
+    ~FakeModule() override;
+    FakeModule(const FakeModule &) = delete;
+    FakeModule &operator=(const FakeModule &) = delete;
+
+    // Creates the pseudo-terminal pair; a second call makes a new pair.
+    bool open();
+    bool isOpen() const { return masterFd != -1; }
+    QString slavePath() const { return slaveName; }
+    // Closes the master side, which is what a pulled USB adapter looks like
+    // to the program that has the slave open. Unsent output is dropped.
+    void hangUp();
+
+    bool echo() const { return echoOn; }
+    void setEcho(bool on) { echoOn = on; }
+    bool wifiJoined() const { return joined; }
+    void setWifiJoined(bool on) { joined = on; }
+    bool mqttConnected() const { return mqttUp; }
+    void setMqttConnected(bool on) { mqttUp = on; }
+    Provisioning provisioning() const { return provisioningMode; }
+    void setProvisioning(Provisioning mode) { provisioningMode = mode; }
+    // A non-zero code makes "AT+CWJAP" fail with "+CWJAP:<code>" and "FAIL".
+    int joinErrorCode() const { return joinError; }
+    void setJoinErrorCode(int code) { joinError = code; }
+    // Replies (not the echo) leave this long after the command arrived.
+    int replyDelay() const { return replyDelayMs; }
+    void setReplyDelay(int msecs) { replyDelayMs = qMax(0, msecs); }
+
+    bool hasDeviceIdentity() const { return identitySet; }
+    void setDeviceIdentity(const QString &product, const QString &name, const QString &secret);
+    QString productId() const { return identity[0]; }
+    QString deviceName() const { return identity[1]; }
+    QString deviceSecret() const { return identity[2]; }
+    QString joinedSsid() const { return ssid; }
+    QString joinedPassword() const { return password; }
+    QString softApSsid() const { return apSsid; }
+    QString softApPassword() const { return apPassword; }
+    // The five numbers of the last "AT+KQMQTTCONN" that was understood.
+    QVector<int> mqttParameters() const { return mqttParams; }
+    QStringList subscriptions() const { return subscribed; }
+    const QVector<Publication> &publications() const { return published; }
+
+    const QVector<ReceivedLine> &receivedLines() const { return received; }
+    QList<QByteArray> receivedLineBytes() const;
+    const QByteArray &receivedBytes() const { return rawReceived; }
+    void clearReceived();
+    qint64 elapsedMsecs() const { return clock.isValid() ? clock.elapsed() : 0; }
+
+    // Unsolicited output. sendLine appends CR LF and encodes as UTF-8.
+    void sendLine(const QString &line);
+    void sendRaw(const QByteArray &bytes);
+    qint64 bytesToWrite() const { return outputBytes; }
+
+    void dropWifi();
+    void dropMqtt();
+    void reconnectMqtt();
+    void finishSmartConfig(bool ok);
+    void finishSoftAp(bool ok);
+
+    // Runs the event loop until this many lines have been received in all.
+    bool waitForLines(int count, int timeoutMs);
+    // Runs the event loop until all queued output has reached the tty.
+    bool waitForDrained(int timeoutMs);
+
+signals:
+    void lineReceived(const QByteArray &line);
+    void drained();
+
+private:
+    void closeFds();
+    void readMaster();
+    void writeMaster();
+    void parseInput();
+    void recordLine(const QByteArray &line);
+    void handleCommand(const QByteArray &line);
+    void reply(const QList<QByteArray> &lines);
+    void flushDueReplies();
+    void queueOutput(const QByteArray &bytes);
+
+    int masterFd = -1;
+    int slaveFd = -1;
+    QString slaveName;
+    QSocketNotifier *readNotifier = nullptr;
+    QSocketNotifier *writeNotifier = nullptr;
+    QElapsedTimer clock;
+
+    std::deque<QByteArray> output;
+    int outputOffset = 0; // bytes of output.front() already written
+    qint64 outputBytes = 0;
+
+    struct DelayedReply {
+        qint64 due;
+        QByteArray bytes;
+    };
+    std::deque<DelayedReply> delayed;
+    QTimer delayTimer;
+
+    QByteArray input;
+    int inputPos = 0; // start of the unparsed part of input
+    int parseDepth = 0;
+    qint64 dataBytesExpected = -1; // >= 0 while the message of a long publish is read
+    bool skipDataTerminator = false;
+    Publication pendingLong;
+
+    bool echoOn = true;
+    bool joined = false;
+    bool mqttUp = false;
+    Provisioning provisioningMode = Provisioning::None;
+    int joinError = 0;
+    int replyDelayMs = 0;
+    bool identitySet = false;
+    QString identity[3];
+    QString ssid;
+    QString password;
+    QString apSsid;
+    QString apPassword;
+    QVector<int> mqttParams;
+    QStringList subscribed;
+    QVector<Publication> published;
+
+    QVector<ReceivedLine> received;
+    QByteArray rawReceived;
+};
+
+} // namespace atlume

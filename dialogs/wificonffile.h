@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+namespace atlume {
+
+struct WifiCredentials {
+    QString ssid;
+    QString password;
+};
+
+// "./conf/config.json": the network joined directly.
+QString wifiConfigPath();
+// "./conf/softAPConf.json": the access point opened for softAP provisioning.
+QString softApConfigPath();
+
+// "wifi.ssid" and "wifi.password" of the file's object; a member that is
+// missing or not a string, and every member of an unusable file, reads empty.
+WifiCredentials readWifiConfig(const QString &path);
+
+// Sets the two members and keeps every other member of the file. A file that
+// is not JSON (or empty, or missing) becomes an object with the two members; a
+// JSON array is left as it is. Returns false when nothing was written.
+bool saveWifiConfig(const QString &path, const WifiCredentials &credentials);
+
+// "SSID" and "Password" of the file's object, but only as a pair: when either
+// is missing, not a string or empty, both read empty.
+WifiCredentials readSoftApConfig(const QString &path);
+
+// Replaces the file with an object of exactly "SSID" and "Password".
+bool saveSoftApConfig(const QString &path, const WifiCredentials &credentials);
+
+} // namespace atlume
