@@ -35,8 +35,7 @@ QString commandFromBox(const QString &boxText)
     return order;
 }
 
-QString deviceInfo(const QString &productId, const QString &deviceName,
-                   const QString &deviceSecret)
+QString deviceInfo(const QString &productId, const QString &deviceName, const QString &deviceSecret)
 {
     return QStringLiteral("AT+KQDEVINFOSET=1,") + quoted(productId) + QLatin1Char(',') +
            quoted(deviceName) + QLatin1Char(',') + quoted(deviceSecret);
@@ -52,8 +51,7 @@ QString startSoftAp(const QString &ssid, const QString &password)
     return quotedPair(QStringLiteral("AT+KQSAP="), ssid, password);
 }
 
-QString mqttConnect(int tlsMode, int commandTimeout, int keepAlive, int cleanSession,
-                    int reconnect)
+QString mqttConnect(int tlsMode, int commandTimeout, int keepAlive, int cleanSession, int reconnect)
 {
     return QStringLiteral("AT+KQMQTTCONN=%1,%2,%3,%4,%5")
         .arg(tlsMode)

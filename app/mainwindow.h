@@ -1,7 +1,9 @@
 #pragma once
 
 #include "devicesignal.h"
+#include "linereceiver.h"
 
+#include <QList>
 #include <QMainWindow>
 #include <QSerialPort>
 #include <QString>
@@ -36,6 +38,11 @@ public:
     void disable_topic_btns();
     void add_mode_btn(QPushButton *button);
     void check_mode_btn_only(QPushButton *button);
+
+    // What sendBtn sends: 0 AT command, 1 subscribe, 2 unsubscribe, 3 publish, 4 publish long.
+    int orderMode() const { return order_mode; }
+    // The connect_wifi_btn item offered again after Wi-Fi is lost or provisioning ends.
+    int wifiMethodIndex() const { return wifi_method_index; }
 
 signals:
     void device_return_signal(DEVICE_SIGNAL signal_num);
@@ -76,4 +83,18 @@ private:
     QToolButton *extendToolBtn = nullptr;
     int extendAreaWidth = 0;
     QSerialPort *serialPort;
+
+    int order_mode = 0;
+    int wifi_method_index = 1;
+    QList<QPushButton *> mode_btns;
+    atlume::LineReceiver receiver;
+    bool portGone = false;
+
+    void showReceived(const QString &text);
+    bool portHungUp() const;
+    void recoverFromLostDevice();
+    void clearReceiveState();
+    void enterTopicMode(QPushButton *button, int mode, const QString &sendText);
+    void publishFromBox();
+    void runDialogForWifi(bool softAp);
 };

@@ -1,0 +1,390 @@
+// AT console: sending and counting, the receive path, the cloud controls that
+// follow the module's replies, MQTT and topic commands.
+#include "mainwindow.h"
+
+#include "atcommands.h"
+#include "ui_mainwindow.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTextCursor>
+#include <QTimer>
+
+namespace {
+// Consecutive lines of one operation leave at least this far apart, so the
+// module has answered the earlier one before the next is written.
+constexpr int kPauseMs = 1000;
+
+constexpr int kItemFlagsRole = Qt::UserRole - 1;
+
+const QString kSmartConfigGuidePicture = QStringLiteral("./conf/SmartConfig_wifi_guid.png");
+} // namespace
+
+void MainWindow::send_order(const QString &order)
+{
+    if (order == QLatin1String("AT+CWQAP"))
+        emit device_return_signal(WIFI_DISCONNECTED);
+
+    const QByteArray line = atlume::at::wireLine(order);
+    if (serialPort->write(line.constData(), line.size()) > 0) {
+        // Hand the line to the tty now, so the pause below starts when it has left.
+        serialPort->flush();
+        ++sendCount;
+        ui->orderHasSendLabel->setText(tr("已发送信息：") + QString::number(sendCount) + tr("条"));
+    }
+
+    // Wait in a nested event loop: replies are read, shown and recognised
+    // meanwhile, clicks still work, and no core is spun.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (qint64 left = kPauseMs; left > 0; left = kPauseMs - elapsed.elapsed()) {
+        QEventLoop pause;
+        QTimer::singleShot(int(left), Qt::PreciseTimer, &pause, &QEventLoop::quit);
+        pause.exec();
+    }
+}
+
+void MainWindow::on_sendBtn_clicked()
+{
+    const QString boxText = ui->orderPlainTextEdit->document()->toPlainText();
+    switch (order_mode) {
+    case 0:
+        if (atlume::at::isBlank(boxText)) {
+            ui->orderPlainTextEdit->clear();
+            ui->orderPlainTextEdit->setFocus(Qt::MouseFocusReason);
+            return;
+        }
+        send_order(atlume::at::commandFromBox(boxText));
+        return;
+    case 1:
+        send_order(
+            atlume::at::subscribe(ui->topicLineEdit->text(), ui->qosComboBox->currentIndex()));
+        return;
+    case 2:
+        send_order(atlume::at::unsubscribe(ui->topicLineEdit->text()));
+        return;
+    case 3:
+    case 4:
+        if (atlume::at::isBlank(boxText)) {
+            ui->orderPlainTextEdit->clear();
+            ui->orderPlainTextEdit->setFocus(Qt::MouseFocusReason);
+            return;
+        }
+        publishFromBox();
+        return;
+    default:
+        return;
+    }
+}
+
+void MainWindow::publishFromBox()
+{
+    const QString topic = ui->topicLineEdit->text();
+    const int qos = ui->qosComboBox->currentIndex();
+    const QString message = ui->orderPlainTextEdit->document()->toPlainText();
+    if (order_mode == 3) {
+        send_order(atlume::at::publish(topic, qos, message));
+        return;
+    }
+    send_order(atlume::at::publishLongHeader(topic, qos, message));
+    const QString rule(38, QLatin1Char('"'));
+    ui->textBrowser->append(rule);
+    ui->textBrowser->append(QStringLiteral("The long message: "));
+    ui->textBrowser->append(atlume::at::escapeQuotesAndCommas(message));
+    ui->textBrowser->append(rule);
+    send_order(atlume::at::escapeMessage(message));
+}
+
+void MainWindow::on_cleanBtn_clicked()
+{
+    ui->textBrowser->clear();
+}
+
+void MainWindow::on_textBrowser_textChanged()
+{
+    ui->textBrowser->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
+}
+
+void MainWindow::on_orderPlainTextEdit_textChanged()
+{
+    ui->sendBtn->setEnabled(!ui->orderPlainTextEdit->toPlainText().isEmpty());
+}
+
+void MainWindow::serialPort_readyRead()
+{
+    const QStringList lines = receiver.feed(serialPort->readAll());
+    // The lines of one read go into the console together; a recognised reply
+    // is shown before its signal is emitted, so whatever the signal prints
+    // follows the line that caused it.
+    QString pending;
+    for (const QString &line : lines) {
+        pending += line;
+        if (const auto reply = atlume::recogniseReply(line)) {
+            showReceived(pending);
+            pending.clear();
+            emit device_return_signal(*reply);
+        }
+    }
+    showReceived(pending);
+}
+
+void MainWindow::showReceived(const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    // Always at the end: a selection the user made in the console must not
+    // be replaced by incoming text.
+    QTextCursor end(ui->textBrowser->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(text);
+}
+
+void MainWindow::clearReceiveState()
+{
+    receiver.reset();
+}
+
+void MainWindow::on_ATorderModeBtn_clicked(bool checked)
+{
+    ui->sendBtn->setText(tr("发送"));
+    check_mode_btn_only(ui->ATorderModeBtn);
+    if (!checked)
+        ui->ATorderModeBtn->setChecked(true);
+    order_mode = 0;
+    ui->topicLabel->hide();
+    ui->topicLineEdit->hide();
+    ui->qosLabel->hide();
+    ui->qosComboBox->hide();
+    ui->orderPlainTextEdit->setEnabled(true);
+    ui->sendBtn->setEnabled(!ui->orderPlainTextEdit->toPlainText().isEmpty());
+}
+
+void MainWindow::set_extend_area_btns_by_device_return(DEVICE_SIGNAL signal_num)
+{
+    switch (signal_num) {
+    case WIFI_GOT_IP:
+        wifi_method_index = 1;
+        break;
+    case WIFI_JOIN_REPLY:
+        wifi_method_index = 1;
+        ui->connect_wifi_btn->setEnabled(true);
+        ui->connect_wifi_btn->setCurrentIndex(1);
+        ui->connect_wifi_btn->setItemData(0, 0, kItemFlagsRole);
+        break;
+    case WIFI_CONNECTED:
+        ui->connect_wifi_btn->setEnabled(true);
+        ui->connect_wifi_btn->setItemData(0, -1, kItemFlagsRole);
+        ui->connect_wifi_btn->setItemText(0, tr("断开WiFi"));
+        ui->connect_wifi_btn->setCurrentIndex(0);
+        ui->connectNimbrelCloudBtn->setText(tr("连接Nimbrel云"));
+        ui->connectNimbrelCloudBtn->setEnabled(true);
+        enable_mqtt_conf_widgets();
+        break;
+    case WIFI_DISCONNECTED:
+        ui->connect_wifi_btn->setEnabled(true);
+        ui->connect_wifi_btn->setItemData(0, 0, kItemFlagsRole);
+        ui->connect_wifi_btn->setCurrentIndex(wifi_method_index);
+        ui->connectNimbrelCloudBtn->setText(tr("连接Nimbrel云"));
+        ui->connectNimbrelCloudBtn->setDisabled(true);
+        ui->set_dev_conf_btn->setEnabled(true);
+        enable_device_info_edits();
+        disable_mqtt_conf_widgets();
+        on_ATorderModeBtn_clicked(false);
+        disable_topic_btns();
+        break;
+    case MQTT_CONNECTED:
+        ui->connectNimbrelCloudBtn->setText(tr("断开Nimbrel云"));
+        ui->connectNimbrelCloudBtn->setChecked(true);
+        disable_device_info_edits();
+        disable_mqtt_conf_widgets();
+        ui->set_dev_conf_btn->setDisabled(true);
+        ui->subTopicBtn->setEnabled(true);
+        ui->unsubTopicBtn->setEnabled(true);
+        ui->releaseTopicMsgBtn->setEnabled(true);
+        ui->releaseTopicLongMsgBtn->setEnabled(true);
+        break;
+    case MQTT_DISCONNECTED:
+        ui->connectNimbrelCloudBtn->setText(tr("连接Nimbrel云"));
+        ui->connectNimbrelCloudBtn->setChecked(false);
+        ui->set_dev_conf_btn->setEnabled(true);
+        enable_device_info_edits();
+        enable_mqtt_conf_widgets();
+        on_ATorderModeBtn_clicked(false);
+        disable_topic_btns();
+        break;
+    case SMARTCONFIG_STARTED:
+        ui->textBrowser->append(tr("  SmartConfig配网方式需要使用搭配Lumaro小程序使用"));
+        ui->textBrowser->append(tr("  请使用Taviq或者Lumaro小程序扫描下面的二维码配合操作。\r\n"));
+        ui->textBrowser->insertHtml(
+            QStringLiteral("<img src=\"%1\"/>").arg(kSmartConfigGuidePicture));
+        ui->textBrowser->insertPlainText(QStringLiteral("\r\n"));
+        wifi_method_index = 2;
+        ui->connect_wifi_btn->setEnabled(true);
+        ui->connect_wifi_btn->setItemData(0, -1, kItemFlagsRole);
+        ui->connect_wifi_btn->setItemText(0, tr("停止SmartConfig配网"));
+        ui->connect_wifi_btn->setCurrentIndex(0);
+        break;
+    case SOFTAP_STARTED:
+        wifi_method_index = 3;
+        ui->connect_wifi_btn->setEnabled(true);
+        ui->connect_wifi_btn->setItemData(0, -1, kItemFlagsRole);
+        ui->connect_wifi_btn->setItemText(0, tr("停止softAP配网"));
+        ui->connect_wifi_btn->setCurrentIndex(0);
+        break;
+    case PROVISION_FAILED:
+    case SMARTCONFIG_STOPPED:
+    case SOFTAP_STOPPED:
+        ui->connect_wifi_btn->setEnabled(true);
+        ui->connect_wifi_btn->setItemData(0, 0, kItemFlagsRole);
+        ui->connect_wifi_btn->setCurrentIndex(wifi_method_index);
+        break;
+    }
+}
+
+void MainWindow::on_connectNimbrelCloudBtn_clicked(bool checked)
+{
+    // The button shows what the module reports, never the click itself.
+    ui->connectNimbrelCloudBtn->setChecked(!checked);
+    if (checked) {
+        send_order(atlume::at::mqttConnect(
+            ui->tlsmode_combobox->currentIndex(), ui->cmdtimeout_spinbox->value(),
+            ui->keepalive_spinbox->value(), ui->clean_session_combobox->currentIndex(),
+            ui->reconnect_combobox->currentIndex()));
+    } else {
+        send_order(QStringLiteral("AT+KQMQTTDISCONN"));
+    }
+}
+
+void MainWindow::enterTopicMode(QPushButton *button, int mode, const QString &sendText)
+{
+    check_mode_btn_only(button);
+    ui->topicLabel->show();
+    ui->topicLineEdit->show();
+    const bool withQos = mode != 2;
+    ui->qosLabel->setVisible(withQos);
+    ui->qosComboBox->setVisible(withQos);
+    if (ui->topicLineEdit->text().isEmpty())
+        ui->topicLineEdit->setText(ui->productIDLineEdit->text() + QLatin1Char('/') +
+                                   ui->deviceNameLineEdit->text() + QLatin1Char('/'));
+    ui->topicLineEdit->setFocus(Qt::MouseFocusReason);
+    ui->sendBtn->setText(sendText);
+    if (mode == 1 || mode == 2) {
+        ui->orderPlainTextEdit->setDisabled(true);
+        ui->sendBtn->setEnabled(true);
+    } else {
+        ui->orderPlainTextEdit->setEnabled(true);
+        ui->sendBtn->setEnabled(!ui->orderPlainTextEdit->toPlainText().isEmpty());
+    }
+    order_mode = mode;
+}
+
+void MainWindow::on_subTopicBtn_clicked(bool checked)
+{
+    if (!checked) {
+        on_ATorderModeBtn_clicked(false);
+        return;
+    }
+    enterTopicMode(ui->subTopicBtn, 1, tr("订阅主题"));
+}
+
+void MainWindow::on_unsubTopicBtn_clicked(bool checked)
+{
+    if (!checked) {
+        on_ATorderModeBtn_clicked(false);
+        return;
+    }
+    enterTopicMode(ui->unsubTopicBtn, 2, tr("取消订阅"));
+}
+
+void MainWindow::on_releaseTopicMsgBtn_clicked(bool checked)
+{
+    if (!checked) {
+        on_ATorderModeBtn_clicked(false);
+        return;
+    }
+    enterTopicMode(ui->releaseTopicMsgBtn, 3, tr("发布消息"));
+}
+
+void MainWindow::on_releaseTopicLongMsgBtn_clicked(bool checked)
+{
+    if (!checked) {
+        on_ATorderModeBtn_clicked(false);
+        return;
+    }
+    enterTopicMode(ui->releaseTopicLongMsgBtn, 4, tr("发布长消息"));
+}
+
+void MainWindow::enable_device_info_edits()
+{
+    ui->productIDLineEdit->setEnabled(true);
+    ui->deviceNameLineEdit->setEnabled(true);
+    ui->deviceSecretLineEdit->setEnabled(true);
+}
+
+void MainWindow::disable_device_info_edits()
+{
+    ui->productIDLineEdit->setDisabled(true);
+    ui->deviceNameLineEdit->setDisabled(true);
+    ui->deviceSecretLineEdit->setDisabled(true);
+}
+
+void MainWindow::enable_mqtt_conf_widgets()
+{
+    ui->cmdtimeout_spinbox->setEnabled(true);
+    ui->keepalive_spinbox->setEnabled(true);
+    ui->clean_session_combobox->setEnabled(true);
+    ui->reconnect_combobox->setEnabled(true);
+}
+
+void MainWindow::disable_mqtt_conf_widgets()
+{
+    ui->cmdtimeout_spinbox->setDisabled(true);
+    ui->keepalive_spinbox->setDisabled(true);
+    ui->clean_session_combobox->setDisabled(true);
+    ui->reconnect_combobox->setDisabled(true);
+}
+
+void MainWindow::disable_topic_btns()
+{
+    for (QPushButton *button :
+         {ui->subTopicBtn, ui->unsubTopicBtn, ui->releaseTopicMsgBtn, ui->releaseTopicLongMsgBtn}) {
+        button->setChecked(false);
+        button->setDisabled(true);
+    }
+}
+
+void MainWindow::reset_extend_area_btns()
+{
+    ui->connect_wifi_btn->setDisabled(true);
+    ui->connect_wifi_btn->setCurrentIndex(1);
+    ui->connectNimbrelCloudBtn->setDisabled(true);
+    ui->connectNimbrelCloudBtn->setChecked(false);
+    ui->connectNimbrelCloudBtn->setText(tr("连接Nimbrel云"));
+    disable_topic_btns();
+    ui->ATorderModeBtn->setChecked(false);
+    ui->ATorderModeBtn->setDisabled(true);
+    ui->set_dev_conf_btn->setDisabled(true);
+}
+
+void MainWindow::enable_extend_area_btns()
+{
+    enable_device_info_edits();
+    ui->ATorderModeBtn->setEnabled(true);
+    ui->connect_wifi_btn->setEnabled(true);
+    ui->set_dev_conf_btn->setEnabled(true);
+}
+
+void MainWindow::add_mode_btn(QPushButton *button)
+{
+    if (!mode_btns.contains(button))
+        mode_btns.append(button);
+}
+
+void MainWindow::check_mode_btn_only(QPushButton *button)
+{
+    add_mode_btn(button);
+    for (QPushButton *other : qAsConst(mode_btns)) {
+        if (other != button)
+            other->setChecked(false);
+    }
+}

@@ -1,0 +1,181 @@
+#include "atcommands.h"
+
+#include <QtTest>
+
+using namespace atlume;
+
+class TestAtCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wireLineIsUtf8WithCrLf_data();
+    void wireLineIsUtf8WithCrLf();
+    void blankTest_data();
+    void blankTest();
+    void commandFromBox_data();
+    void commandFromBox();
+    void lines_data();
+    void lines();
+    void escaping_data();
+    void escaping();
+    void longPublishCountsUtf8BytesOfEscapedMessage_data();
+    void longPublishCountsUtf8BytesOfEscapedMessage();
+};
+
+void TestAtCommands::wireLineIsUtf8WithCrLf_data()
+{
+    QTest::addColumn<QString>("order");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("ascii") << "AT+GMR" << QByteArray("AT+GMR\r\n");
+    QTest::newRow("empty") << "" << QByteArray("\r\n");
+    QTest::newRow("chinese") << QString::fromUtf8("AT+X=\"中\"")
+                             << QByteArray("AT+X=\"\xE4\xB8\xAD\"\r\n");
+}
+
+void TestAtCommands::wireLineIsUtf8WithCrLf()
+{
+    QFETCH(QString, order);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(at::wireLine(order), bytes);
+}
+
+void TestAtCommands::blankTest_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("blank");
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("blanks") << "   " << true;
+    QTest::newRow("line breaks") << " \n\r\n \t" << true;
+    QTest::newRow("letter") << "A" << false;
+    QTest::newRow("letter after breaks") << "\n\nA" << false;
+    QTest::newRow("letter before blanks") << "A   " << false;
+}
+
+void TestAtCommands::blankTest()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, blank);
+    QCOMPARE(at::isBlank(text), blank);
+}
+
+void TestAtCommands::commandFromBox_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("order");
+    QTest::newRow("one line") << "AT"
+                              << "AT";
+    QTest::newRow("two lines") << "AT\nAT+GMR"
+                               << "AT AT+GMR";
+    QTest::newRow("crlf") << "AT\r\nAT+GMR"
+                          << "AT AT+GMR";
+    QTest::newRow("lone cr") << "AT\rX"
+                             << "ATX";
+    QTest::newRow("trailing break") << "AT\n"
+                                    << "AT ";
+}
+
+void TestAtCommands::commandFromBox()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, order);
+    QCOMPARE(at::commandFromBox(box), order);
+}
+
+void TestAtCommands::lines_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("device info") << at::deviceInfo("a", "b", "c")
+                                 << "AT+KQDEVINFOSET=1,\"a\",\"b\",\"c\"";
+    QTest::newRow("device info verbatim")
+        << at::deviceInfo("p,1", "   ", "s\"x") << "AT+KQDEVINFOSET=1,\"p,1\",\"   \",\"s\"x\"";
+    QTest::newRow("join") << at::joinAccessPoint("home", "12345678")
+                          << "AT+CWJAP=\"home\",\"12345678\"";
+    QTest::newRow("join verbatim")
+        << at::joinAccessPoint("my net,2", "pa\"ss") << "AT+CWJAP=\"my net,2\",\"pa\"ss\"";
+    QTest::newRow("softap") << at::startSoftAp("dev_1", "abcdefgh")
+                            << "AT+KQSAP=\"dev_1\",\"abcdefgh\"";
+    QTest::newRow("mqtt defaults")
+        << at::mqttConnect(1, 5000, 240, 0, 1) << "AT+KQMQTTCONN=1,5000,240,0,1";
+    QTest::newRow("mqtt changed") << at::mqttConnect(1, 1000, 690, 1, 0)
+                                  << "AT+KQMQTTCONN=1,1000,690,1,0";
+    QTest::newRow("subscribe") << at::subscribe("P1/D1/data", 1) << "AT+KQMQTTSUB=\"P1/D1/data\",1";
+    QTest::newRow("subscribe empty topic") << at::subscribe("", 0) << "AT+KQMQTTSUB=\"\",0";
+    QTest::newRow("unsubscribe") << at::unsubscribe("P1/D1/data")
+                                 << "AT+KQMQTTUNSUB=\"P1/D1/data\"";
+    QTest::newRow("publish") << at::publish("t", 0, "a,b\"c")
+                             << "AT+KQMQTTPUB=\"t\",0,\"a\\,b\\\"c\"";
+    QTest::newRow("publish two lines")
+        << at::publish("t", 1, "one\ntwo") << "AT+KQMQTTPUB=\"t\",1,\"one two\"";
+    QTest::newRow("publish long ascii")
+        << at::publishLongHeader("t", 1, "abcd") << "AT+KQMQTTPUBL=\"t\",1,4";
+    QTest::newRow("publish long comma")
+        << at::publishLongHeader("t", 0, "ab,d") << "AT+KQMQTTPUBL=\"t\",0,5";
+}
+
+void TestAtCommands::lines()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, expected);
+    QCOMPARE(line, expected);
+}
+
+void TestAtCommands::escaping_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("escaped");
+    QTest::addColumn<QString>("quotesAndCommasOnly");
+    QTest::newRow("plain") << "hello"
+                           << "hello"
+                           << "hello";
+    QTest::newRow("crlf is one blank") << "a\r\nb"
+                                       << "a b"
+                                       << "a\r\nb";
+    QTest::newRow("lone cr and lf") << "a\rb\nc"
+                                    << "a b c"
+                                    << "a\rb\nc";
+    QTest::newRow("lf cr is two blanks") << "a\n\rb"
+                                         << "a  b"
+                                         << "a\n\rb";
+    QTest::newRow("quote") << "say \"hi\""
+                           << "say \\\"hi\\\""
+                           << "say \\\"hi\\\"";
+    QTest::newRow("comma") << "1,2"
+                           << "1\\,2"
+                           << "1\\,2";
+    QTest::newRow("backslash kept single") << "a\\b"
+                                           << "a\\b"
+                                           << "a\\b";
+}
+
+void TestAtCommands::escaping()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, escaped);
+    QFETCH(QString, quotesAndCommasOnly);
+    QCOMPARE(at::escapeMessage(message), escaped);
+    QCOMPARE(at::escapeQuotesAndCommas(message), quotesAndCommasOnly);
+}
+
+void TestAtCommands::longPublishCountsUtf8BytesOfEscapedMessage_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("length");
+    QTest::newRow("ascii") << "temp=21" << 7;
+    QTest::newRow("chinese") << QString::fromUtf8("温度") << 6;
+    QTest::newRow("emoji") << QString::fromUtf8("\xF0\x9F\x98\x80") << 4;
+    QTest::newRow("mixed escaped") << QString::fromUtf8("温,度") << 8;
+}
+
+void TestAtCommands::longPublishCountsUtf8BytesOfEscapedMessage()
+{
+    QFETCH(QString, message);
+    QFETCH(int, length);
+    const QString header = at::publishLongHeader(QStringLiteral("t"), 0, message);
+    QCOMPARE(header, QStringLiteral("AT+KQMQTTPUBL=\"t\",0,%1").arg(length));
+    // The module reads exactly that many bytes of the second line.
+    QCOMPARE(at::escapeMessage(message).toUtf8().size(), length);
+}
+
+QTEST_GUILESS_MAIN(TestAtCommands)
+#include "tst_atcommands.moc"

@@ -1,0 +1,527 @@
+#include "fakemodule.h"
+#include "testsupport.h"
+#include "windowsupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTextBrowser>
+
+#include "buttoncombobox.h"
+
+using atlume::FakeModule;
+
+namespace {
+const QString kHint = QString::fromUtf8(
+    "    如果发现乱码，很有可能是波特率设置错误，请双击串口设备名，以调整波特率。");
+
+QString consoleText(const MainWindow &window)
+{
+    return widget<QTextBrowser>(window, "textBrowser")->toPlainText();
+}
+
+QString sentLabel(const MainWindow &window)
+{
+    return widget<QLabel>(window, "orderHasSendLabel")->text();
+}
+
+// The name QSerialPort reports for a port opened by its /dev path.
+QString shownName(const QString &path)
+{
+    return path.startsWith("/dev/") ? path.mid(5) : path;
+}
+} // namespace
+
+// A window with the simulated module's pty in its port list, selected.
+class Bench {
+public:
+    Bench()
+    {
+        if (!module.open())
+            qFatal("cannot open a pseudo-terminal");
+        ports.ports = QStringList{module.slavePath()};
+        QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        selectPort(window, module.slavePath());
+    }
+
+    // Opens the port as a click on connectBtn does; returns after the two status queries.
+    void open()
+    {
+        QTest::mouseClick(widget<QPushButton>(window, "connectBtn"), Qt::LeftButton);
+        QCOMPARE(portOf(window)->isOpen(), true);
+        QVERIFY(module.waitForLines(2, 3000));
+    }
+
+    TempWorkDir work;
+    FakePortList ports;
+    FakeModule module;
+    MainWindow window;
+};
+
+class TestTerminal : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qRegisterMetaType<DEVICE_SIGNAL>("DEVICE_SIGNAL"); }
+    void openSendsStatusQueriesPaced();
+    void openWithTextTypedEnablesSend_data();
+    void openWithTextTypedEnablesSend();
+    void closeWritesOneLineAndResetsControls();
+    void openErrorsLeaveThePortClosed();
+    void everyErrorValueHasItsLine_data();
+    void everyErrorValueHasItsLine();
+    void resourceErrorWithPortStillListed();
+    void hangUpEndsLikeResourceErrorWithoutFlood_data();
+    void hangUpEndsLikeResourceErrorWithoutFlood();
+    void sendButtonSendsBoxAsOneLine_data();
+    void sendButtonSendsBoxAsOneLine();
+    void blankBoxSendsNothing();
+    void leavingWifiSignalsEvenWhenWriteFails();
+    void wifiLeaveTriggerIsExact_data();
+    void wifiLeaveTriggerIsExact();
+    void repliesAreShownAndRecognisedInOrder();
+    void signalFollowsItsLineInTheConsole();
+    void lineSplitAcrossReadsIsShownWhole();
+    void characterSplitAcrossReadsArrivesWhole();
+    void bytesAfterZeroByteAreKept();
+    void unfinishedLineIsDroppedOnPortChange();
+};
+
+void TestTerminal::openSendsStatusQueriesPaced()
+{
+    Bench bench;
+    bench.module.setWifiJoined(true);
+    bench.module.setMqttConnected(true);
+
+    qint64 wifiConnectedAt = -1;
+    QObject::connect(&bench.window, &MainWindow::device_return_signal, [&](DEVICE_SIGNAL value) {
+        if (value == WIFI_CONNECTED && wifiConnectedAt < 0)
+            wifiConnectedAt = bench.module.elapsedMsecs();
+    });
+    QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
+    bench.open();
+
+    const auto &lines = bench.module.receivedLines();
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0].bytes, QByteArray("AT+CIPSTATUS"));
+    QCOMPARE(lines[1].bytes, QByteArray("AT+KQMQTTSTATE?"));
+    QCOMPARE(bench.module.receivedBytes(), QByteArray("AT+CIPSTATUS\r\nAT+KQMQTTSTATE?\r\n"));
+    QVERIFY2(lines[1].msecs - lines[0].msecs >= 1000,
+             qPrintable(QString::number(lines[1].msecs - lines[0].msecs)));
+    // The first answer was recognised before the second query left.
+    QVERIFY(wifiConnectedAt >= 0);
+    QVERIFY(wifiConnectedAt <= lines[1].msecs);
+
+    QTRY_VERIFY(replies.count() >= 2);
+    QCOMPARE(replies.at(0).at(0).value<DEVICE_SIGNAL>(), WIFI_CONNECTED);
+    QCOMPARE(replies.at(1).at(0).value<DEVICE_SIGNAL>(), MQTT_CONNECTED);
+
+    const QString name = shownName(bench.module.slavePath());
+    QVERIFY(consoleText(bench.window)
+                .startsWith(QString::fromUtf8("串口 ") + name + QString::fromUtf8(" 已打开。\n") +
+                            kHint + "\n"));
+    QVERIFY(consoleText(bench.window).contains("STATUS:2"));
+    QCOMPARE(sentLabel(bench.window), QString::fromUtf8("已发送信息：2条"));
+    QCOMPARE(widget<QPushButton>(bench.window, "connectBtn")->text(), QStringLiteral("Disconnect"));
+    auto *wifi = widget<ButtonCombobox>(bench.window, "connect_wifi_btn");
+    QVERIFY(wifi->isEnabled());
+    QVERIFY(widget<QPushButton>(bench.window, "ATorderModeBtn")->isChecked());
+}
+
+void TestTerminal::openWithTextTypedEnablesSend_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("empty box") << QString();
+    QTest::newRow("text typed") << QStringLiteral("AT");
+}
+
+void TestTerminal::openWithTextTypedEnablesSend()
+{
+    QFETCH(QString, typed);
+    Bench bench;
+    widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit")->setPlainText(typed);
+    bench.open();
+    QVERIFY(widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit")->isEnabled());
+    QCOMPARE(widget<QPushButton>(bench.window, "sendBtn")->isEnabled(), !typed.isEmpty());
+    QCOMPARE(widget<QPushButton>(bench.window, "sendBtn")->text(), QString::fromUtf8("发送"));
+    // Item 0 ("断开WiFi") cannot be chosen while Wi-Fi is not up.
+    auto *wifi = widget<ButtonCombobox>(bench.window, "connect_wifi_btn");
+    QCOMPARE(wifi->currentIndex(), 1);
+    QCOMPARE(wifi->itemData(0, Qt::UserRole - 1).toInt(), 0);
+}
+
+void TestTerminal::closeWritesOneLineAndResetsControls()
+{
+    Bench bench;
+    bench.open();
+    const QString before = consoleText(bench.window);
+    const QString label = sentLabel(bench.window);
+    QTest::mouseClick(widget<QPushButton>(bench.window, "connectBtn"), Qt::LeftButton);
+
+    QVERIFY(!portOf(bench.window)->isOpen());
+    QCOMPARE(consoleText(bench.window), before + "\n" + QString::fromUtf8("串口 ") +
+                                            shownName(bench.module.slavePath()) +
+                                            QString::fromUtf8(" 已关闭。"));
+    QCOMPARE(sentLabel(bench.window), label);
+    QCOMPARE(widget<QPushButton>(bench.window, "connectBtn")->text(), QStringLiteral("Connect"));
+    QVERIFY(widget<QPushButton>(bench.window, "connectBtn")->isEnabled());
+    for (const char *name :
+         {"sendBtn", "orderPlainTextEdit", "connect_wifi_btn", "connectNimbrelCloudBtn",
+          "ATorderModeBtn", "set_dev_conf_btn", "productIDLineEdit", "deviceNameLineEdit",
+          "deviceSecretLineEdit", "keepalive_spinbox"})
+        QVERIFY2(!widget<QWidget>(bench.window, name)->isEnabled(), name);
+    QVERIFY(!widget<QPushButton>(bench.window, "ATorderModeBtn")->isChecked());
+}
+
+void TestTerminal::openErrorsLeaveThePortClosed()
+{
+    Bench bench;
+    // Another program holding the port.
+    QSerialPort holder(bench.module.slavePath());
+    QVERIFY(holder.open(QIODevice::ReadWrite));
+    QTest::mouseClick(widget<QPushButton>(bench.window, "connectBtn"), Qt::LeftButton);
+    QVERIFY(!portOf(bench.window)->isOpen());
+    QVERIFY(consoleText(bench.window)
+                .contains("An error occurred while attempting to open an already opened device "
+                          "by another process"));
+    QCOMPARE(widget<QPushButton>(bench.window, "connectBtn")->text(), QStringLiteral("Connect"));
+    holder.close();
+
+    // A port that is listed but does not exist.
+    bench.ports.ports << "ttyAtlumeMissing0";
+    QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
+    selectPort(bench.window, "ttyAtlumeMissing0");
+    QTest::mouseClick(widget<QPushButton>(bench.window, "connectBtn"), Qt::LeftButton);
+    QVERIFY(!portOf(bench.window)->isOpen());
+    QCOMPARE(consoleText(bench.window),
+             QStringLiteral("An error occurred while attempting to open an non-existing device."));
+    QCOMPARE(widget<QPushButton>(bench.window, "connectBtn")->text(), QStringLiteral("Connect"));
+    QCOMPARE(bench.module.receivedBytes(), QByteArray());
+}
+
+void TestTerminal::everyErrorValueHasItsLine_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("0") << 0 << QString();
+    QTest::newRow("1") << 1 << "An error occurred while attempting to open an non-existing device.";
+    QTest::newRow("2") << 2
+                       << "An error occurred while attempting to open an already opened device "
+                          "by another process or a user not having enough permission and "
+                          "credentials to open.";
+    QTest::newRow("3") << 3
+                       << "An error occurred while attempting to open an already opened device "
+                          "in this object.";
+    QTest::newRow("4") << 4
+                       << "Parity error detected by the hardware while reading data. This value "
+                          "is obsolete. We strongly advise against using it in new code.";
+    QTest::newRow("5") << 5
+                       << "Framing error detected by the hardware while reading data. This value "
+                          "is obsolete. We strongly advise against using it in new code.";
+    QTest::newRow("6") << 6
+                       << "Break condition detected by the hardware on the input line. This "
+                          "value is obsolete. We strongly advise against using it in new code.";
+    QTest::newRow("7") << 7 << "An I/O error occurred while writing the data.";
+    QTest::newRow("8") << 8 << "An I/O error occurred while reading the data.";
+    QTest::newRow("10") << 10
+                        << "The requested device operation is not supported or prohibited by the "
+                           "running operating system.";
+    QTest::newRow("11") << 11 << "An unidentified error occurred.";
+    QTest::newRow("12") << 12
+                        << "A timeout error occurred. This value was introduced in QtSerialPort "
+                           "5.2.";
+    QTest::newRow("13") << 13
+                        << "This error occurs when an operation is executed that can only be "
+                           "successfully performed if the device is open. This value was "
+                           "introduced in QtSerialPort 5.2.";
+    QTest::newRow("14") << 14 << QString();
+}
+
+void TestTerminal::everyErrorValueHasItsLine()
+{
+    QFETCH(int, value);
+    QFETCH(QString, line);
+    Bench bench;
+    bench.open();
+    auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
+    console->clear();
+    QVERIFY(QMetaObject::invokeMethod(
+        &bench.window, "printSerialError",
+        Q_ARG(QSerialPort::SerialPortError, QSerialPort::SerialPortError(value))));
+    QCOMPARE(console->toPlainText(), line);
+    // Only the resource error changes any state.
+    QVERIFY(portOf(bench.window)->isOpen());
+    QCOMPARE(widget<QPushButton>(bench.window, "connectBtn")->text(), QStringLiteral("Disconnect"));
+}
+
+void TestTerminal::resourceErrorWithPortStillListed()
+{
+    Bench bench;
+    bench.open();
+    QVERIFY(
+        QMetaObject::invokeMethod(&bench.window, "printSerialError",
+                                  Q_ARG(QSerialPort::SerialPortError, QSerialPort::ResourceError)));
+    QVERIFY(consoleText(bench.window)
+                .endsWith("An I/O error occurred when a resource becomes unavailable, e.g. when "
+                          "the device is unexpectedly removed from the system."));
+    // The port stays selected, is closed, and can be opened again.
+    QTRY_VERIFY(!portOf(bench.window)->isOpen());
+    auto *connectBtn = widget<QPushButton>(bench.window, "connectBtn");
+    QCOMPARE(connectBtn->text(), QStringLiteral("Connect"));
+    QVERIFY(connectBtn->isEnabled());
+    QVERIFY(widget<QListWidget>(bench.window, "portListWidget")->currentItem());
+    QVERIFY(!widget<QPushButton>(bench.window, "sendBtn")->isEnabled());
+    QVERIFY(!widget<QWidget>(bench.window, "orderPlainTextEdit")->isEnabled());
+    QVERIFY(!widget<QWidget>(bench.window, "connect_wifi_btn")->isEnabled());
+
+    bench.module.clearReceived();
+    QTest::mouseClick(connectBtn, Qt::LeftButton);
+    QVERIFY(portOf(bench.window)->isOpen());
+    QVERIFY(bench.module.waitForLines(2, 3000));
+}
+
+void TestTerminal::hangUpEndsLikeResourceErrorWithoutFlood_data()
+{
+    QTest::addColumn<bool>("stillListed");
+    QTest::newRow("adapter gone from the system") << false;
+    QTest::newRow("port still listed") << true;
+}
+
+void TestTerminal::hangUpEndsLikeResourceErrorWithoutFlood()
+{
+    QFETCH(bool, stillListed);
+    Bench bench;
+    bench.ports.ports << "ttyAtlumeOther0";
+    QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
+    bench.open();
+    auto *connectBtn = widget<QPushButton>(bench.window, "connectBtn");
+    // The click left focus on connectBtn; the recovery disables it.
+    connectBtn->setFocus(Qt::MouseFocusReason);
+    if (!stillListed)
+        bench.ports.ports = QStringList{"ttyAtlumeOther0"};
+
+    bench.module.hangUp();
+    QTRY_VERIFY(!portOf(bench.window)->isOpen());
+    // Let a flood, if any, show itself.
+    QTest::qWait(200);
+
+    const QString resourceLine = "An I/O error occurred when a resource becomes unavailable, e.g. "
+                                 "when the device is unexpectedly removed from the system.";
+    const QString console = consoleText(bench.window);
+    QVERIFY(!console.contains("An I/O error occurred while reading the data."));
+    QCOMPARE(connectBtn->text(), QStringLiteral("Connect"));
+    auto *list = widget<QListWidget>(bench.window, "portListWidget");
+    if (stillListed) {
+        QCOMPARE(console.count(resourceLine), 1);
+        QVERIFY(connectBtn->isEnabled());
+        QVERIFY(list->currentItem());
+    } else {
+        // The rescan dropped the port and cleared the console; focus moving to
+        // the list must not pick another port.
+        QVERIFY(console.isEmpty() || console == resourceLine);
+        QVERIFY(!connectBtn->isEnabled());
+        QCOMPARE(list->currentItem(), nullptr);
+        QCOMPARE(portOf(bench.window)->portName(), shownName(bench.module.slavePath()));
+    }
+    QVERIFY(!widget<QWidget>(bench.window, "orderPlainTextEdit")->isEnabled());
+    QVERIFY(!widget<QWidget>(bench.window, "sendBtn")->isEnabled());
+}
+
+void TestTerminal::sendButtonSendsBoxAsOneLine_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QByteArray>("wire");
+    QTest::newRow("one command") << "AT" << QByteArray("AT\r\n");
+    QTest::newRow("two lines become one") << "AT\nAT+GMR" << QByteArray("AT AT+GMR\r\n");
+    QTest::newRow("chinese as utf-8") << QString::fromUtf8("AT+X=\"温度\"")
+                                      << QByteArray("AT+X=\"\xE6\xB8\xA9\xE5\xBA\xA6\"\r\n");
+    QTest::newRow("leading blanks kept") << "  AT" << QByteArray("  AT\r\n");
+}
+
+void TestTerminal::sendButtonSendsBoxAsOneLine()
+{
+    QFETCH(QString, box);
+    QFETCH(QByteArray, wire);
+    Bench bench;
+    bench.open();
+    bench.module.clearReceived();
+    auto *edit = widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit");
+    edit->setPlainText(box);
+    QVERIFY(widget<QPushButton>(bench.window, "sendBtn")->isEnabled());
+    QTest::mouseClick(widget<QPushButton>(bench.window, "sendBtn"), Qt::LeftButton);
+    QCOMPARE(bench.module.receivedBytes(), wire);
+    QCOMPARE(sentLabel(bench.window), QString::fromUtf8("已发送信息：3条"));
+    QCOMPARE(edit->toPlainText(), box);
+}
+
+void TestTerminal::blankBoxSendsNothing()
+{
+    Bench bench;
+    bench.open();
+    bench.module.clearReceived();
+    auto *edit = widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit");
+    edit->setPlainText("  \n \n");
+    QTest::mouseClick(widget<QPushButton>(bench.window, "sendBtn"), Qt::LeftButton);
+    QVERIFY(edit->toPlainText().isEmpty());
+    QVERIFY(!widget<QPushButton>(bench.window, "sendBtn")->isEnabled());
+    QTest::qWait(50);
+    QCOMPARE(bench.module.receivedBytes(), QByteArray());
+    QCOMPARE(sentLabel(bench.window), QString::fromUtf8("已发送信息：2条"));
+}
+
+void TestTerminal::leavingWifiSignalsEvenWhenWriteFails()
+{
+    Bench bench;
+    QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
+    const QString label = sentLabel(bench.window);
+    QElapsedTimer timer;
+    timer.start();
+    // The port is closed, so the write fails.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("device not open"));
+    bench.window.send_order("AT+CWQAP");
+    QVERIFY(timer.elapsed() >= 1000);
+    QCOMPARE(replies.count(), 1);
+    QCOMPARE(replies.at(0).at(0).value<DEVICE_SIGNAL>(), WIFI_DISCONNECTED);
+    QCOMPARE(sentLabel(bench.window), label);
+}
+
+void TestTerminal::wifiLeaveTriggerIsExact_data()
+{
+    QTest::addColumn<QString>("order");
+    QTest::addColumn<bool>("emits");
+    QTest::newRow("exact") << "AT+CWQAP" << true;
+    QTest::newRow("lower case") << "at+cwqap" << false;
+    QTest::newRow("trailing blank") << "AT+CWQAP " << false;
+    QTest::newRow("query") << "AT+CWQAP?" << false;
+}
+
+void TestTerminal::wifiLeaveTriggerIsExact()
+{
+    QFETCH(QString, order);
+    QFETCH(bool, emits);
+    Bench bench;
+    bench.open();
+    QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
+    bench.window.send_order(order);
+    QCOMPARE(replies.count() > 0 && replies.at(0).at(0).value<DEVICE_SIGNAL>() == WIFI_DISCONNECTED,
+             emits);
+    QCOMPARE(bench.module.receivedLineBytes().last(), order.toUtf8());
+}
+
+void TestTerminal::repliesAreShownAndRecognisedInOrder()
+{
+    Bench bench;
+    bench.open();
+    auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
+    console->clear();
+    QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
+    bench.module.sendRaw("WIFI CONNECTED\r\nWIFI GOT IP\r\n");
+    QTRY_COMPARE(replies.count(), 2);
+    QCOMPARE(replies.at(0).at(0).value<DEVICE_SIGNAL>(), WIFI_CONNECTED);
+    QCOMPARE(replies.at(1).at(0).value<DEVICE_SIGNAL>(), WIFI_GOT_IP);
+    QVERIFY(console->toPlainText().contains("WIFI CONNECTED"));
+    QVERIFY(console->toPlainText().contains("WIFI GOT IP"));
+    QVERIFY(console->toPlainText().indexOf("WIFI CONNECTED") <
+            console->toPlainText().indexOf("WIFI GOT IP"));
+}
+
+void TestTerminal::signalFollowsItsLineInTheConsole()
+{
+    Bench bench;
+    bench.open();
+    auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
+    console->clear();
+    QStringList seen;
+    QObject::connect(&bench.window, &MainWindow::device_return_signal,
+                     [&](DEVICE_SIGNAL) { seen << console->toPlainText(); });
+    bench.module.sendRaw("first\r\n+KQMQTTCONN:OK\r\nafter\r\n+KQMQTTDISCON\r\ntail\r\n");
+    QTRY_VERIFY(console->toPlainText().contains("tail"));
+    QCOMPARE(seen.size(), 2);
+    QVERIFY(seen[0].contains("+KQMQTTCONN:OK"));
+    QVERIFY(!seen[0].contains("after"));
+    QVERIFY(seen[1].contains("+KQMQTTDISCON"));
+    QVERIFY(!seen[1].contains("tail"));
+}
+
+void TestTerminal::lineSplitAcrossReadsIsShownWhole()
+{
+    Bench bench;
+    bench.open();
+    auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
+    console->clear();
+    QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
+    QSignalSpy reads(portOf(bench.window), &QSerialPort::readyRead);
+
+    bench.module.sendRaw("WIFI CONN");
+    QVERIFY(reads.wait(2000));
+    QVERIFY(console->toPlainText().isEmpty());
+    bench.module.sendRaw("ECTED\r");
+    QVERIFY(reads.wait(2000));
+    QVERIFY(console->toPlainText().isEmpty());
+    bench.module.sendRaw("\nnext");
+    QTRY_COMPARE(replies.count(), 1);
+    QCOMPARE(replies.at(0).at(0).value<DEVICE_SIGNAL>(), WIFI_CONNECTED);
+    QVERIFY(console->toPlainText().startsWith("WIFI CONNECTED"));
+    QVERIFY(!console->toPlainText().contains("next"));
+}
+
+void TestTerminal::characterSplitAcrossReadsArrivesWhole()
+{
+    Bench bench;
+    bench.open();
+    auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
+    console->clear();
+    QSignalSpy reads(portOf(bench.window), &QSerialPort::readyRead);
+    const QByteArray text("\xE6\xB8\xA9\xE5\xBA\xA6 ok\r\n");
+    bench.module.sendRaw(text.left(2));
+    QVERIFY(reads.wait(2000));
+    bench.module.sendRaw(text.mid(2));
+    QTRY_VERIFY(console->toPlainText().contains("ok"));
+    QVERIFY(console->toPlainText().startsWith(QString::fromUtf8("温度 ok")));
+    QVERIFY(!console->toPlainText().contains(QChar(QChar::ReplacementCharacter)));
+}
+
+void TestTerminal::bytesAfterZeroByteAreKept()
+{
+    Bench bench;
+    bench.open();
+    auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
+    console->clear();
+    QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
+    bench.module.sendRaw(QByteArray("noise\0\r\nWIFI GOT IP\r\n", 21));
+    QTRY_COMPARE(replies.count(), 1);
+    QCOMPARE(replies.at(0).at(0).value<DEVICE_SIGNAL>(), WIFI_GOT_IP);
+    QVERIFY(console->toPlainText().startsWith("noise"));
+    QVERIFY(console->toPlainText().contains("WIFI GOT IP"));
+}
+
+void TestTerminal::unfinishedLineIsDroppedOnPortChange()
+{
+    Bench bench;
+    FakeModule second;
+    QVERIFY(second.open());
+    bench.ports.ports << second.slavePath();
+    QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
+    bench.open();
+    QSignalSpy reads(portOf(bench.window), &QSerialPort::readyRead);
+    bench.module.sendRaw("half a li");
+    QVERIFY(reads.wait(2000));
+
+    selectPort(bench.window, second.slavePath());
+    QTest::mouseClick(widget<QPushButton>(bench.window, "connectBtn"), Qt::LeftButton);
+    QVERIFY(second.waitForLines(2, 3000));
+    auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
+    console->clear();
+    second.sendRaw("ne\r\nWIFI GOT IP\r\n");
+    QTRY_VERIFY(console->toPlainText().contains("WIFI GOT IP"));
+    QVERIFY(!console->toPlainText().contains("half"));
+    QVERIFY(console->toPlainText().startsWith("ne"));
+}
+
+QTEST_MAIN(TestTerminal)
+#include "tst_terminal.moc"

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "mainwindow.h"
+#include "portenumerator.h"
+
+#include <QListWidget>
+#include <QSerialPort>
+#include <QStringList>
+#include <QtTest>
+
+// The port list that the window sees, for tests that make ports appear and vanish.
+class FakePortList {
+public:
+    FakePortList()
+    {
+        atlume::setPortLister([this] { return ports; });
+    }
+    ~FakePortList() { atlume::setPortLister({}); }
+    FakePortList(const FakePortList &) = delete;
+    FakePortList &operator=(const FakePortList &) = delete;
+
+    QStringList ports;
+};
+
+template <class T> T *widget(const QWidget &window, const char *name)
+{
+    T *found = window.findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no widget %s", name);
+    return found;
+}
+
+inline QSerialPort *portOf(const MainWindow &window)
+{
+    return window.findChild<QSerialPort *>();
+}
+
+inline QListWidgetItem *portItem(const MainWindow &window, const QString &name)
+{
+    const auto items =
+        widget<QListWidget>(window, "portListWidget")->findItems(name, Qt::MatchExactly);
+    return items.isEmpty() ? nullptr : items.first();
+}
+
+// Selects a port the way a click on its row does.
+inline void selectPort(const MainWindow &window, const QString &name)
+{
+    auto *list = widget<QListWidget>(window, "portListWidget");
+    QListWidgetItem *item = portItem(window, name);
+    QVERIFY2(item, qPrintable(name));
+    const QRect rect = list->visualItemRect(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    QCOMPARE(list->currentItem(), item);
+}

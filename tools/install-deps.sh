@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Atlume needs on Debian or Ubuntu:
+# a compiler, CMake, the Qt 5 development packages, a CJK font so that the
+# Chinese texts are legible, and clang-format for the format check.
+set -euo pipefail
+
+packages=(g++ make cmake qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
+          fonts-wqy-zenhei clang-format)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+"${sudo[@]}" apt-get update
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
