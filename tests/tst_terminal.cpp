@@ -1,4 +1,3 @@
-#include "fakemodule.h"
 #include "testsupport.h"
 #include "windowsupport.h"
 
@@ -35,34 +34,6 @@ QString shownName(const QString &path)
 }
 } // namespace
 
-// A window with the simulated module's pty in its port list, selected.
-class Bench {
-public:
-    Bench()
-    {
-        if (!module.open())
-            qFatal("cannot open a pseudo-terminal");
-        ports.ports = QStringList{module.slavePath()};
-        QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
-        window.show();
-        QApplication::setActiveWindow(&window);
-        selectPort(window, module.slavePath());
-    }
-
-    // Opens the port as a click on connectBtn does; returns after the two status queries.
-    void open()
-    {
-        QTest::mouseClick(widget<QPushButton>(window, "connectBtn"), Qt::LeftButton);
-        QCOMPARE(portOf(window)->isOpen(), true);
-        QVERIFY(module.waitForLines(2, 3000));
-    }
-
-    TempWorkDir work;
-    FakePortList ports;
-    FakeModule module;
-    MainWindow window;
-};
-
 class TestTerminal : public QObject {
     Q_OBJECT
 
@@ -94,7 +65,7 @@ private slots:
 
 void TestTerminal::openSendsStatusQueriesPaced()
 {
-    Bench bench;
+    ModuleBench bench;
     bench.module.setWifiJoined(true);
     bench.module.setMqttConnected(true);
 
@@ -143,7 +114,7 @@ void TestTerminal::openWithTextTypedEnablesSend_data()
 void TestTerminal::openWithTextTypedEnablesSend()
 {
     QFETCH(QString, typed);
-    Bench bench;
+    ModuleBench bench;
     widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit")->setPlainText(typed);
     bench.open();
     QVERIFY(widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit")->isEnabled());
@@ -157,7 +128,7 @@ void TestTerminal::openWithTextTypedEnablesSend()
 
 void TestTerminal::closeWritesOneLineAndResetsControls()
 {
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     const QString before = consoleText(bench.window);
     const QString label = sentLabel(bench.window);
@@ -180,7 +151,7 @@ void TestTerminal::closeWritesOneLineAndResetsControls()
 
 void TestTerminal::openErrorsLeaveThePortClosed()
 {
-    Bench bench;
+    ModuleBench bench;
     // Another program holding the port.
     QSerialPort holder(bench.module.slavePath());
     QVERIFY(holder.open(QIODevice::ReadWrite));
@@ -246,7 +217,7 @@ void TestTerminal::everyErrorValueHasItsLine()
 {
     QFETCH(int, value);
     QFETCH(QString, line);
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
@@ -261,7 +232,7 @@ void TestTerminal::everyErrorValueHasItsLine()
 
 void TestTerminal::resourceErrorWithPortStillListed()
 {
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     QVERIFY(
         QMetaObject::invokeMethod(&bench.window, "printSerialError",
@@ -295,7 +266,7 @@ void TestTerminal::hangUpEndsLikeResourceErrorWithoutFlood_data()
 void TestTerminal::hangUpEndsLikeResourceErrorWithoutFlood()
 {
     QFETCH(bool, stillListed);
-    Bench bench;
+    ModuleBench bench;
     bench.ports.ports << "ttyAtlumeOther0";
     QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
     bench.open();
@@ -347,7 +318,7 @@ void TestTerminal::sendButtonSendsBoxAsOneLine()
 {
     QFETCH(QString, box);
     QFETCH(QByteArray, wire);
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     bench.module.clearReceived();
     auto *edit = widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit");
@@ -361,7 +332,7 @@ void TestTerminal::sendButtonSendsBoxAsOneLine()
 
 void TestTerminal::blankBoxSendsNothing()
 {
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     bench.module.clearReceived();
     auto *edit = widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit");
@@ -376,7 +347,7 @@ void TestTerminal::blankBoxSendsNothing()
 
 void TestTerminal::leavingWifiSignalsEvenWhenWriteFails()
 {
-    Bench bench;
+    ModuleBench bench;
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
     const QString label = sentLabel(bench.window);
     QElapsedTimer timer;
@@ -404,7 +375,7 @@ void TestTerminal::wifiLeaveTriggerIsExact()
 {
     QFETCH(QString, order);
     QFETCH(bool, emits);
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
     bench.window.send_order(order);
@@ -415,7 +386,7 @@ void TestTerminal::wifiLeaveTriggerIsExact()
 
 void TestTerminal::repliesAreShownAndRecognisedInOrder()
 {
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
@@ -432,7 +403,7 @@ void TestTerminal::repliesAreShownAndRecognisedInOrder()
 
 void TestTerminal::signalFollowsItsLineInTheConsole()
 {
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
@@ -450,7 +421,7 @@ void TestTerminal::signalFollowsItsLineInTheConsole()
 
 void TestTerminal::lineSplitAcrossReadsIsShownWhole()
 {
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
@@ -472,7 +443,7 @@ void TestTerminal::lineSplitAcrossReadsIsShownWhole()
 
 void TestTerminal::characterSplitAcrossReadsArrivesWhole()
 {
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
@@ -488,7 +459,7 @@ void TestTerminal::characterSplitAcrossReadsArrivesWhole()
 
 void TestTerminal::bytesAfterZeroByteAreKept()
 {
-    Bench bench;
+    ModuleBench bench;
     bench.open();
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
@@ -502,7 +473,7 @@ void TestTerminal::bytesAfterZeroByteAreKept()
 
 void TestTerminal::unfinishedLineIsDroppedOnPortChange()
 {
-    Bench bench;
+    ModuleBench bench;
     FakeModule second;
     QVERIFY(second.open());
     bench.ports.ports << second.slavePath();

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "fakemodule.h"
 #include "mainwindow.h"
 #include "portenumerator.h"
+#include "testsupport.h"
 
+#include <QApplication>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSerialPort>
 #include <QStringList>
 #include <QtTest>
@@ -52,3 +56,31 @@ inline void selectPort(const MainWindow &window, const QString &name)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     QCOMPARE(list->currentItem(), item);
 }
+
+// A window with the simulated module's pty in its port list, selected.
+class ModuleBench {
+public:
+    ModuleBench()
+    {
+        if (!module.open())
+            qFatal("cannot open a pseudo-terminal");
+        ports.ports = QStringList{module.slavePath()};
+        QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        selectPort(window, module.slavePath());
+    }
+
+    // Opens the port as a click on connectBtn does; returns after the two status queries.
+    void open()
+    {
+        QTest::mouseClick(widget<QPushButton>(window, "connectBtn"), Qt::LeftButton);
+        QCOMPARE(portOf(window)->isOpen(), true);
+        QVERIFY(module.waitForLines(2, 3000));
+    }
+
+    TempWorkDir work;
+    FakePortList ports;
+    atlume::FakeModule module;
+    MainWindow window;
+};
