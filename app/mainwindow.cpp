@@ -236,6 +236,8 @@ void MainWindow::on_deviceIoTInfoToolBtn_clicked()
 void MainWindow::on_action_Nimbrel_IoT_triggered()
 {
     AboutDialog dialog(this);
+    // show() before exec() would leave the dialog non-modal; it is meant to block.
+    dialog.setModal(true);
     dialog.show();
     dialog.exec();
 }

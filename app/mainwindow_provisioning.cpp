@@ -53,6 +53,8 @@ void MainWindow::runDialogForWifi(bool softAp)
     QString password;
     if (softAp) {
         softAPConnectWifi dialog(&ssid, &password, this);
+        // Its form does not make it modal, and show() before exec() would leave it so.
+        dialog.setModal(true);
         dialog.show();
         dialog.exec();
     } else {

@@ -329,9 +329,7 @@ void TestPortSelection::doubleClickOpensSettingsDialog()
 
     QString title;
     bool hasHelpButton = true;
-    QTimer::singleShot(0, [&] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        QVERIFY(dialog);
+    whenModalShown([&](QWidget *dialog) {
         title = dialog->windowTitle();
         hasHelpButton = dialog->windowFlags().testFlag(Qt::WindowContextHelpButtonHint);
         auto *baud = dialog->findChild<QComboBox *>("setBaudRateCB");
@@ -361,10 +359,7 @@ void TestPortSelection::doubleClickOnAnotherPortStoresTheLeftOne()
     selectPort(window, "ttyA");
     widget<QLineEdit>(window, "productIDLineEdit")->setText("left");
 
-    QTimer::singleShot(0, [] {
-        if (QWidget *dialog = QApplication::activeModalWidget())
-            dialog->close();
-    });
+    whenModalShown([](QWidget *dialog) { dialog->close(); });
     QMetaObject::invokeMethod(&window, "on_portListWidget_itemDoubleClicked",
                               Q_ARG(QListWidgetItem *, portItem(window, "ttyB")));
     QCOMPARE(portOf(window)->portName(), QStringLiteral("ttyB"));

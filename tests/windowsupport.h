@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSerialPort>
 #include <QStringList>
+#include <QTimer>
 #include <QtTest>
 
 // The port list that the window sees, for tests that make ports appear and vanish.
@@ -84,3 +85,19 @@ public:
     atlume::FakeModule module;
     MainWindow window;
 };
+
+// Runs action on the next modal dialog as soon as it is up: the caller then
+// opens the dialog, whose exec() returns once the action has closed it.
+template <class Action> void whenModalShown(Action action)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, action] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action(dialog);
+    });
+    poll->start(5);
+}
