@@ -11,7 +11,7 @@ options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DATLUME_WERROR=ON)
 if [ "${1:-}" = "--sanitize" ]; then
     build="$root/build-sanitize"
     options=(-DCMAKE_BUILD_TYPE=Debug -DATLUME_SANITIZE=ON -DATLUME_WERROR=ON)
-    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:fast_unwind_on_malloc=0"
     export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
