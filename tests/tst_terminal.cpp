@@ -87,8 +87,9 @@ void TestTerminal::openSendsStatusQueriesPaced()
     QCOMPARE(lines[1].bytes, QByteArray("AT+KQMQTTSTATE?"));
     QCOMPARE(bench.module.receivedBytes(), QByteArray("AT+CIPSTATUS\r\nAT+KQMQTTSTATE?\r\n"));
     // The module reads in this thread, so its clock may see a line a few
-    // milliseconds late; the window itself waits the full second after each write.
-    QVERIFY2(lines[1].msecs - lines[0].msecs >= 1000 - 10,
+    // milliseconds late under load; the window itself waits the full second
+    // after each write, which the click's duration above shows.
+    QVERIFY2(lines[1].msecs - lines[0].msecs >= 1000 - 50,
              qPrintable(QString::number(lines[1].msecs - lines[0].msecs)));
     // The first answer was recognised before the second query left.
     QVERIFY(wifiConnectedAt >= 0);
