@@ -249,6 +249,8 @@ private slots:
     void smartConfigStartFailAndStop();
     void softApStartAndStop();
     void unavailableItemZeroCannotBeChosen();
+    void dialogBlocksTheWindow_data();
+    void dialogBlocksTheWindow();
 };
 
 void TestWifiControl::pressSendsTheItemsLines_data()
@@ -672,6 +674,51 @@ void TestWifiControl::unavailableItemZeroCannotBeChosen()
     QCOMPARE(clicked.count(), 0);
     QVERIFY(bench.module.receivedLines().isEmpty());
     QVERIFY(control->isEnabled());
+}
+
+void TestWifiControl::dialogBlocksTheWindow_data()
+{
+    QTest::addColumn<int>("item");
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("直接连接WiFi") << 1 << "wifi_setting_dialog";
+    QTest::newRow("softAP 配网") << 3 << "softAPConnectWifi";
+}
+
+// While a Wi-Fi dialog is open the main window must not take input: the
+// port could be closed or changed under the pending command.
+void TestWifiControl::dialogBlocksTheWindow()
+{
+    QFETCH(int, item);
+    QFETCH(QString, dialog);
+    ModuleBench bench;
+    bench.open();
+    ButtonCombobox *control = wifiControl(bench.window);
+    if (control->currentIndex() != item)
+        chooseFromList(control, item);
+
+    // A click that the window system delivers to the window, as a user's is.
+    auto *clean = widget<QPushButton>(bench.window, "cleanBtn");
+    QSignalSpy cleanClicks(clean, &QPushButton::clicked);
+    auto clickClean = [&] {
+        QTest::mouseClick(bench.window.windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          clean->mapTo(&bench.window, clean->rect().center()));
+    };
+    clickClean();
+    QCOMPARE(cleanClicks.count(), 1);
+
+    QStringList problems;
+    int clicksWhileOpen = -1;
+    DialogHand hand([&](QDialog *opened) {
+        clickClean();
+        clicksWhileOpen = cleanClicks.count() - 1;
+        fillAndEnd(&problems, QString(), QString(), "cancel")(opened);
+    });
+    pressWifiControl(bench.window);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
+    QCOMPARE(hand.dialogs, 1);
+    QCOMPARE(hand.className, dialog);
+    QCOMPARE(clicksWhileOpen, 0);
+    QVERIFY2(hand.modalDialogs == 1, "the dialog is not the active modal widget");
 }
 
 QTEST_MAIN(TestWifiControl)
