@@ -33,17 +33,6 @@ QVariant member(const atlume::PortConf &conf, const QString &key)
     return QVariant();
 }
 
-bool isOwnerOnly(const QString &path)
-{
-    const QFileDevice::Permissions permissions = QFile::permissions(path);
-    const QFileDevice::Permissions others = QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                            QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                                            QFileDevice::ReadOther | QFileDevice::WriteOther |
-                                            QFileDevice::ExeOther;
-    return (permissions & others) == 0 && (permissions & QFileDevice::ReadOwner) &&
-           (permissions & QFileDevice::WriteOwner);
-}
-
 } // namespace
 
 class TestPortConf : public QObject {

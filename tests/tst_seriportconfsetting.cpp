@@ -62,16 +62,6 @@ QStringList shownTexts(QDialog &dialog)
 
 // Runs action on the modal dialog once exec() has shown it; a watchdog ends
 // exec() should the action fail before it closes the dialog.
-void whenShown(QDialog &dialog, std::function<void(QDialog *)> action)
-{
-    QTimer::singleShot(0, &dialog, [action] {
-        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        QVERIFY(modal);
-        action(modal);
-    });
-    QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(-1); });
-}
-
 } // namespace
 
 class TestSeriPortConfSetting : public QObject {

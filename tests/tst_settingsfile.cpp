@@ -3,22 +3,6 @@
 
 #include <QFileInfo>
 
-namespace {
-
-constexpr QFileDevice::Permissions kNotOwnerOnly = QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                                   QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                                                   QFileDevice::ReadOther |
-                                                   QFileDevice::WriteOther | QFileDevice::ExeOther;
-
-bool isOwnerOnly(const QString &path)
-{
-    const QFileDevice::Permissions permissions = QFile::permissions(path);
-    return (permissions & kNotOwnerOnly) == 0 && (permissions & QFileDevice::ReadOwner) &&
-           (permissions & QFileDevice::WriteOwner);
-}
-
-} // namespace
-
 class TestSettingsFile : public QObject {
     Q_OBJECT
 

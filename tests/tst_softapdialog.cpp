@@ -37,27 +37,6 @@ Fields fieldsOf(QWidget *dialog)
             box ? box->button(QDialogButtonBox::Cancel) : nullptr};
 }
 
-void whenShown(QDialog &dialog, std::function<void(QDialog *)> action)
-{
-    QTimer::singleShot(0, &dialog, [action] {
-        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        QVERIFY(modal);
-        action(modal);
-    });
-    QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(-1); });
-}
-
-bool isOwnerOnly(const QString &path)
-{
-    const QFileDevice::Permissions permissions = QFile::permissions(path);
-    const QFileDevice::Permissions others = QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                            QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                                            QFileDevice::ReadOther | QFileDevice::WriteOther |
-                                            QFileDevice::ExeOther;
-    return (permissions & others) == 0 && (permissions & QFileDevice::ReadOwner) &&
-           (permissions & QFileDevice::WriteOwner);
-}
-
 struct Cell {
     int row = -1, column = -1, rowSpan = -1, columnSpan = -1;
     bool operator==(const Cell &o) const

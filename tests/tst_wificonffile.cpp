@@ -6,17 +6,6 @@
 
 namespace {
 
-bool isOwnerOnly(const QString &path)
-{
-    const QFileDevice::Permissions permissions = QFile::permissions(path);
-    const QFileDevice::Permissions others = QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                            QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                                            QFileDevice::ReadOther | QFileDevice::WriteOther |
-                                            QFileDevice::ExeOther;
-    return (permissions & others) == 0 && (permissions & QFileDevice::ReadOwner) &&
-           (permissions & QFileDevice::WriteOwner);
-}
-
 // Columns shared by the reading tests: file content (a null array for no
 // file) and what it yields.
 void readingColumns()
