@@ -98,6 +98,7 @@ class TestExtendArea : public QObject {
 
 private slots:
     void initTestCase();
+    void init();
     void cleanupTestCase();
     void firstShownWithoutTextOrTip();
     void pointerZones_data();
@@ -128,6 +129,17 @@ MainWindow &TestExtendArea::window()
 void TestExtendArea::initTestCase()
 {
     qRegisterMetaType<DEVICE_SIGNAL>("DEVICE_SIGNAL");
+}
+
+// Whatever a failed case left behind: area shown, bar shown, fold button hidden.
+void TestExtendArea::init()
+{
+    if (!bench)
+        return;
+    widget<QGroupBox>(window(), "extendGroupBox")->show();
+    consoleBar(window())->show();
+    foldButton(window())->hide();
+    settleLayout();
 }
 
 void TestExtendArea::cleanupTestCase()
