@@ -366,6 +366,10 @@ void TestCloudCommands::publishLong_data()
                              << QByteArray(
                                     "\xE6\xB8\xA9\xE5\xBA\xA6:25\xE2\x84\x83\\, \xE5\xA5\xBD")
                              << 18 << QString::fromUtf8("温度:25℃\\,\n好");
+    // The console shows the user's message as typed, never as markup.
+    QTest::newRow("looks like markup")
+        << 0 << "<b>hot</b>\n<i>dry</i>" << QByteArray("<b>hot</b> <i>dry</i>") << 21
+        << "<b>hot</b>\n<i>dry</i>";
 }
 
 void TestCloudCommands::publishLong()
