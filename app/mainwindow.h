@@ -91,6 +91,7 @@ private:
     bool portGone = false;
 
     void showReceived(const QString &text);
+    void appendPlainParagraph(const QString &text);
     bool portHungUp() const;
     void recoverFromLostDevice();
     void clearReceiveState();

@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -91,7 +92,7 @@ void MainWindow::publishFromBox()
     const QString rule(38, QLatin1Char('"'));
     ui->textBrowser->append(rule);
     ui->textBrowser->append(QStringLiteral("The long message: "));
-    ui->textBrowser->append(atlume::at::escapeQuotesAndCommas(message));
+    appendPlainParagraph(atlume::at::escapeQuotesAndCommas(message));
     ui->textBrowser->append(rule);
     send_order(atlume::at::escapeMessage(message));
 }
@@ -144,6 +145,21 @@ void MainWindow::showReceived(const QString &text)
     QTextCharFormat format = end.charFormat();
     format.clearProperty(QTextFormat::ObjectType);
     format.setFontStyleStrategy(QFont::PreferNoShaping);
+    end.insertText(text, format);
+}
+
+void MainWindow::appendPlainParagraph(const QString &text)
+{
+    // QTextEdit::append would take text that looks like markup for rich text:
+    // a message such as "<b>hot</b>" must show as typed, and an <img> in it
+    // must not make the console load a file.
+    QTextDocument *document = ui->textBrowser->document();
+    QTextCursor end(document);
+    end.movePosition(QTextCursor::End);
+    QTextCharFormat format = ui->textBrowser->currentCharFormat();
+    format.clearProperty(QTextFormat::ObjectType);
+    if (!document->isEmpty())
+        end.insertBlock(end.blockFormat(), format);
     end.insertText(text, format);
 }
 
