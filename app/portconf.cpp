@@ -27,21 +27,6 @@ const QLatin1String kStopBits("StopBits");
 constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 constexpr int kParities[] = {0, 2, 3, 4, 5};
 
-std::optional<QJsonObject> readJsonObject(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    file.close();
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || document.isNull() || document.isEmpty() ||
-        !document.isObject())
-        return std::nullopt;
-    return document.object();
-}
-
 std::optional<QString> stringMember(const QJsonObject &object, QLatin1String key)
 {
     const QJsonValue value = object.value(key);
@@ -96,7 +81,7 @@ QString portConfPath(const QString &portName)
 PortConf readPortConf(const QString &path)
 {
     PortConf conf;
-    const std::optional<QJsonObject> object = readJsonObject(path);
+    const std::optional<QJsonObject> object = readSettingsObject(path);
     if (!object)
         return conf;
     conf.productId = stringMember(*object, kProductId);

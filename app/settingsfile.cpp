@@ -1,6 +1,9 @@
 #include "settingsfile.h"
 
+#include <QFile>
 #include <QFileDevice>
+#include <QJsonDocument>
+#include <QJsonParseError>
 #include <QSaveFile>
 
 namespace atlume {
@@ -23,6 +26,21 @@ bool writeSettingsFile(const QString &path, const QByteArray &bytes)
         return false;
     }
     return file.commit();
+}
+
+std::optional<QJsonObject> readSettingsObject(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    file.close();
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || document.isNull() || document.isEmpty() ||
+        !document.isObject())
+        return std::nullopt;
+    return document.object();
 }
 
 } // namespace atlume

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
+#include <optional>
 
 namespace atlume {
 
@@ -9,5 +11,9 @@ namespace atlume {
 // a full disk never leaves a half-written settings file. The file ends up
 // readable and writable by its owner only, since settings files hold secrets.
 bool writeSettingsFile(const QString &path, const QByteArray &bytes);
+
+// The JSON object a settings file holds; nothing when the file cannot be
+// opened, is empty, is not JSON or holds something other than an object.
+std::optional<QJsonObject> readSettingsObject(const QString &path);
 
 } // namespace atlume

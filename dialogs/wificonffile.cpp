@@ -18,21 +18,6 @@ const QLatin1String kWifiPassword("wifi.password");
 const QLatin1String kSoftApSsid("SSID");
 const QLatin1String kSoftApPassword("Password");
 
-QJsonObject readJsonObject(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QJsonObject();
-    const QByteArray bytes = file.readAll();
-    file.close();
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || document.isNull() || document.isEmpty() ||
-        !document.isObject())
-        return QJsonObject();
-    return document.object();
-}
-
 QString stringMember(const QJsonObject &object, QLatin1String key)
 {
     const QJsonValue value = object.value(key);
@@ -53,7 +38,7 @@ QString softApConfigPath()
 
 WifiCredentials readWifiConfig(const QString &path)
 {
-    const QJsonObject object = readJsonObject(path);
+    const QJsonObject object = readSettingsObject(path).value_or(QJsonObject());
     return {stringMember(object, kWifiSsid), stringMember(object, kWifiPassword)};
 }
 
@@ -83,7 +68,7 @@ bool saveWifiConfig(const QString &path, const WifiCredentials &credentials)
 
 WifiCredentials readSoftApConfig(const QString &path)
 {
-    const QJsonObject object = readJsonObject(path);
+    const QJsonObject object = readSettingsObject(path).value_or(QJsonObject());
     WifiCredentials credentials{stringMember(object, kSoftApSsid),
                                 stringMember(object, kSoftApPassword)};
     if (credentials.ssid.isEmpty() || credentials.password.isEmpty())
