@@ -61,6 +61,7 @@ private slots:
     void characterSplitAcrossReadsArrivesWhole();
     void bytesAfterZeroByteAreKept();
     void unfinishedLineIsDroppedOnPortChange();
+    void incomingTextNeverReplacesASelection();
 };
 
 void TestTerminal::openSendsStatusQueriesPaced()
@@ -512,6 +513,25 @@ void TestTerminal::unfinishedLineIsDroppedOnPortChange()
     QTRY_VERIFY(console->toPlainText().contains("WIFI GOT IP"));
     QVERIFY(!console->toPlainText().contains("half"));
     QVERIFY(console->toPlainText().startsWith("ne"));
+}
+
+void TestTerminal::incomingTextNeverReplacesASelection()
+{
+    ModuleBench bench;
+    bench.open();
+    auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
+    console->clear();
+    console->append("keep this line");
+    // The user selects text to copy it while the module keeps talking.
+    QTextCursor selection = console->textCursor();
+    selection.setPosition(0);
+    selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    console->setTextCursor(selection);
+    QCOMPARE(console->textCursor().selectedText(), QStringLiteral("keep this line"));
+
+    bench.module.sendRaw("late reply\r\n");
+    QTRY_VERIFY(console->toPlainText().contains("late reply"));
+    QVERIFY(console->toPlainText().startsWith("keep this line"));
 }
 
 QTEST_MAIN(TestTerminal)
