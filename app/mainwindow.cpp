@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "scrollbacklimiter.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
@@ -67,6 +68,9 @@ void MainWindow::init()
     ui->qosLabel->hide();
     ui->qosComboBox->setCurrentIndex(0);
     ui->qosComboBox->hide();
+
+    // However long the session, the console keeps a bounded scrollback.
+    new ScrollbackLimiter(ui->textBrowser);
 
     ui->textBrowser->viewport()->installEventFilter(this);
     QScrollBar *bar = ui->textBrowser->verticalScrollBar();

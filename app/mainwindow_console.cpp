@@ -121,6 +121,12 @@ void MainWindow::serialPort_readyRead()
     QString pending;
     for (const QString &line : lines) {
         pending += line;
+        if (!atlume::LineReceiver::isLine(line)) {
+            // An unfinished line cut at the receiver's bound: shown as it is,
+            // ending its paragraph, and never taken for a reply.
+            pending += QLatin1Char('\n');
+            continue;
+        }
         if (const auto reply = atlume::recogniseReply(line)) {
             showReceived(pending);
             pending.clear();

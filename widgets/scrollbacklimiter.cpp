@@ -1,0 +1,169 @@
+#include "scrollbacklimiter.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+namespace {
+
+// What is left after a drop, as a share of each bound. A drop costs about
+// 1 us for each line it removes and 0.5 us for each line it keeps (Qt lays
+// those out again), so dropping a third keeps the cost per line low while
+// what is left stays a long scrollback.
+constexpr qreal kKeptShare = 2.0 / 3.0;
+
+// Qt's rule for a paragraph whose direction is not set: its first strong
+// character decides, and a paragraph without one runs left to right.
+bool beginsRightToLeft(const QString &text)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        uint code = text.at(i).unicode();
+        if (QChar::isHighSurrogate(code) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(ushort(code), text.at(++i).unicode());
+        switch (QChar::direction(code)) {
+        case QChar::DirL:
+            return false;
+        case QChar::DirR:
+        case QChar::DirAL:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+// The first block whose top lies at or below y.
+QTextBlock firstBlockFrom(QTextDocument *document, qreal y)
+{
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    int low = 0;
+    int high = document->blockCount() - 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (layout->blockBoundingRect(document->findBlockByNumber(middle)).top() < y)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return document->findBlockByNumber(low);
+}
+
+// The first block that starts at or after position.
+QTextBlock firstBlockAt(QTextDocument *document, int position)
+{
+    QTextBlock block = document->findBlock(position);
+    if (block.isValid() && block.position() < position)
+        block = block.next();
+    return block.isValid() ? block : document->lastBlock();
+}
+
+} // namespace
+
+ScrollbackLimiter::ScrollbackLimiter(QTextEdit *console)
+    : QObject(console), document(console->document())
+{
+    // Every paragraph now runs left to right unless fixDirections() marks it
+    // otherwise, so Qt no longer scans each one whenever it lays it out.
+    QTextOption option = document->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    document->setDefaultTextOption(option);
+
+    connect(document, &QTextDocument::contentsChange, this, &ScrollbackLimiter::noteChange);
+    // textChanged rather than the document's contentsChanged: clear() reports
+    // only the former.
+    connect(console, &QTextEdit::textChanged, this, &ScrollbackLimiter::consoleChanged);
+}
+
+void ScrollbackLimiter::setLimits(qreal maxHeight, int maxCharacters)
+{
+    heightLimit = maxHeight;
+    characterLimit = maxCharacters;
+    enforce();
+}
+
+QString ScrollbackLimiter::markerText(qint64 droppedLines)
+{
+    return tr("（较早的 %1 行已从显示中移除）").arg(droppedLines);
+}
+
+void ScrollbackLimiter::enforce()
+{
+    consoleChanged();
+}
+
+void ScrollbackLimiter::noteChange(int position, int charsRemoved, int charsAdded)
+{
+    Q_UNUSED(charsRemoved)
+    if (editing)
+        return;
+    changedFrom = changedFrom < 0 ? position : qMin(changedFrom, position);
+    changedTo = qMax(changedTo, position + charsAdded);
+}
+
+void ScrollbackLimiter::consoleChanged()
+{
+    if (editing)
+        return;
+    editing = true;
+    fixDirections();
+    // Emptying the console (its clear button, another port) starts the count again.
+    if (document->isEmpty())
+        dropped = 0;
+    else if (document->size().height() > heightLimit || document->characterCount() > characterLimit)
+        dropOldest();
+    editing = false;
+}
+
+void ScrollbackLimiter::fixDirections()
+{
+    if (changedFrom < 0)
+        return;
+    QTextBlock block = document->findBlock(changedFrom);
+    const int to = changedTo;
+    changedFrom = changedTo = -1;
+    for (; block.isValid() && block.position() <= to; block = block.next()) {
+        const bool rightToLeft = beginsRightToLeft(block.text());
+        if (rightToLeft == (block.blockFormat().layoutDirection() == Qt::RightToLeft))
+            continue;
+        QTextBlockFormat direction;
+        direction.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LayoutDirectionAuto);
+        QTextCursor(block).mergeBlockFormat(direction);
+    }
+}
+
+bool ScrollbackLimiter::startsWithMarker() const
+{
+    return dropped > 0 && document->firstBlock().text() == markerText(dropped);
+}
+
+void ScrollbackLimiter::dropOldest()
+{
+    const qreal excessHeight = document->size().height() - kKeptShare * heightLimit;
+    const int excessCharacters = document->characterCount() - int(kKeptShare * characterLimit);
+    QTextBlock keep = firstBlockFrom(document, excessHeight);
+    const QTextBlock byText = firstBlockAt(document, excessCharacters);
+    if (byText.blockNumber() > keep.blockNumber())
+        keep = byText;
+    // The newest line always stays, whatever its size, and a drop that would
+    // take nothing but the old marker is no drop.
+    const int oldMarker = startsWithMarker() ? 1 : 0;
+    if (keep.blockNumber() <= oldMarker)
+        return;
+    dropped += keep.blockNumber() - oldMarker;
+
+    // One edit: Qt lays the document out once for the removal and the marker.
+    // The marker has a plain format of its own; the line it goes before may
+    // begin with a picture, whose format must not carry over to text.
+    const QTextBlockFormat keptBlockFormat = keep.blockFormat();
+    const QTextCharFormat keptCharFormat = keep.charFormat();
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    cursor.setPosition(keep.position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    cursor.insertText(markerText(dropped), QTextCharFormat());
+    cursor.insertBlock(keptBlockFormat, keptCharFormat);
+    cursor.endEditBlock();
+}
