@@ -58,6 +58,8 @@ private slots:
     void returnsSeveralLinesOfOneRead();
     void decodesCharacterSplitAtEveryByte_data();
     void decodesCharacterSplitAtEveryByte();
+    void cutsUnendedLineAtTheBound_data();
+    void cutsUnendedLineAtTheBound();
     void replacesInvalidBytes();
     void dropsZeroBytesButKeepsWhatFollows();
     void keepsOnlyTheUnfinishedTail();
@@ -233,6 +235,9 @@ void TestLineReceiver::decodesCharacterSplitAtEveryByte_data()
     QTest::newRow("four bytes") << QString::fromUtf8("x\xf0\x9f\x98\x80y\r\n");
     QTest::newRow("mixed") << QString::fromUtf8(
         "+KQMQTTRECV:\"\xe4\xb8\xad\",\xf0\x9f\x98\x80\r\n");
+    // U+FEFF is text in a serial stream, never a byte-order mark to drop.
+    QTest::newRow("feff first") << QStringLiteral("\ufeffok\r\n");
+    QTest::newRow("feff after 16 bytes") << QStringLiteral("0123456789abcdef\ufeff\r\n");
 }
 
 void TestLineReceiver::decodesCharacterSplitAtEveryByte()
@@ -245,6 +250,46 @@ void TestLineReceiver::decodesCharacterSplitAtEveryByte()
         lines += receiver.feed(bytes.mid(split));
         QCOMPARE(lines, QStringList{text});
         QVERIFY(receiver.pending().isEmpty());
+    }
+}
+
+void TestLineReceiver::cutsUnendedLineAtTheBound_data()
+{
+    QTest::addColumn<int>("bound");
+    QTest::addColumn<QString>("stream");
+    QTest::addColumn<QStringList>("pieces");
+    QTest::addColumn<QString>("pending");
+
+    const QString emoji = QString::fromUtf8("\xf0\x9f\x98\x80");
+    QTest::newRow("held text reaches bound")
+        << 8 << "abcdefghij" << QStringList{"abcdefgh"} << "ij";
+    QTest::newRow("line of bound length") << 8 << "abcdef\r\n" << QStringList{"abcdef\r\n"} << "";
+    QTest::newRow("cr falls into cut") << 8 << "abcdefg\r\n" << QStringList{"abcdefg\r"} << "\n";
+    QTest::newRow("pair stays whole")
+        << 8 << "abcdefg" + emoji + "z" << QStringList{"abcdefg"} << emoji + "z";
+    QTest::newRow("lines after cut") << 16 << "0123456789abcdefXY\r\nOK\r\n"
+                                     << QStringList{"0123456789abcdef", "XY\r\n", "OK\r\n"} << "";
+    const QString full(LineReceiver::kDefaultMaxHeld, QLatin1Char('x'));
+    QTest::newRow("64 KiB") << LineReceiver::kDefaultMaxHeld << full + "yz\r\nOK\r\n"
+                            << QStringList{full, "yz\r\n", "OK\r\n"} << "";
+}
+
+void TestLineReceiver::cutsUnendedLineAtTheBound()
+{
+    QFETCH(int, bound);
+    QFETCH(QString, stream);
+    QFETCH(QStringList, pieces);
+    QFETCH(QString, pending);
+
+    // Whole, and byte by byte: where a cut falls depends on the stream alone.
+    const QByteArray bytes = stream.toUtf8();
+    for (int chunk : {int(bytes.size()), 1}) {
+        LineReceiver receiver(bound);
+        QStringList got;
+        for (int at = 0; at < bytes.size(); at += chunk)
+            got += receiver.feed(bytes.mid(at, chunk));
+        QCOMPARE(got, pieces);
+        QCOMPARE(receiver.pending(), pending);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QTextBrowser>
 
 #include "buttoncombobox.h"
+#include "scrollbacklimiter.h"
 
 using atlume::FakeModule;
 
@@ -62,6 +63,8 @@ private slots:
     void bytesAfterZeroByteAreKept();
     void unfinishedLineIsDroppedOnPortChange();
     void incomingTextNeverReplacesASelection();
+    void unendedLineIsShownCutAndNotRecognised();
+    void repliesAndGuideSurviveDrops();
 };
 
 void TestTerminal::openSendsStatusQueriesPaced()
@@ -532,6 +535,58 @@ void TestTerminal::incomingTextNeverReplacesASelection()
     bench.module.sendRaw("late reply\r\n");
     QTRY_VERIFY(console->toPlainText().contains("late reply"));
     QVERIFY(console->toPlainText().startsWith("keep this line"));
+}
+
+void TestTerminal::unendedLineIsShownCutAndNotRecognised()
+{
+    ModuleBench bench;
+    bench.open();
+    auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
+    console->clear();
+    QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
+    // A reply that never ends: at 64 KiB it is shown as it is, and the
+    // module's next line is framed and recognised as usual.
+    const QByteArray unended = "WIFI CONNECTED" + QByteArray(70000, 'x');
+    bench.module.sendRaw(unended + "\r\nWIFI GOT IP\r\n");
+    QTRY_COMPARE(replies.count(), 1);
+    QCOMPARE(replies.at(0).at(0).value<DEVICE_SIGNAL>(), WIFI_GOT_IP);
+    const QStringList paragraphs = console->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(paragraphs.value(0), QString::fromLatin1(unended.left(65536)));
+    QCOMPARE(paragraphs.value(1), QString::fromLatin1(unended.mid(65536)));
+    QCOMPARE(paragraphs.value(2), QStringLiteral("WIFI GOT IP"));
+}
+
+void TestTerminal::repliesAndGuideSurviveDrops()
+{
+    ModuleBench bench;
+    bench.open();
+    auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
+    auto *limiter = console->findChild<ScrollbackLimiter *>();
+    QVERIFY(limiter);
+    limiter->setLimits({1e9, 3000, 1000000});
+    auto *wifi = widget<ButtonCombobox>(bench.window, "connect_wifi_btn");
+    auto filler = [](const char *tag) {
+        QByteArray lines;
+        for (int i = 0; i < 300; ++i)
+            lines += tag + QByteArray::number(i) + "\r\n";
+        return lines;
+    };
+
+    bench.module.sendRaw(filler("before ") + "+KQSTARTSMART:OK\r\n");
+    QTRY_COMPARE(wifi->itemText(0), QString::fromUtf8("停止SmartConfig配网"));
+    QCOMPARE(wifi->currentIndex(), 0);
+    QVERIFY(console->toHtml().contains("SmartConfig_wifi_guid.png"));
+    QVERIFY(console->toPlainText().contains(QString::fromUtf8("小程序扫描下面的二维码")));
+    QVERIFY(limiter->droppedLines() > 0);
+
+    // The guide and its picture scroll out like any other lines.
+    bench.module.sendRaw(filler("after ") + "WIFI CONNECTED\r\n");
+    QTRY_COMPARE(wifi->itemText(0), QString::fromUtf8("断开WiFi"));
+    QVERIFY(!console->toHtml().contains("SmartConfig_wifi_guid.png"));
+    const QStringList paragraphs = console->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(paragraphs.first(), ScrollbackLimiter::markerText(limiter->droppedLines()));
+    QCOMPARE(paragraphs.mid(paragraphs.size() - 3),
+             (QStringList{"after 299", "WIFI CONNECTED", QString()}));
 }
 
 QTEST_MAIN(TestTerminal)

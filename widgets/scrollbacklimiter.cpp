@@ -54,6 +54,8 @@ QTextBlock firstBlockFrom(QTextDocument *document, qreal y)
 // The first block that starts at or after position.
 QTextBlock firstBlockAt(QTextDocument *document, int position)
 {
+    if (position <= 0)
+        return document->firstBlock();
     QTextBlock block = document->findBlock(position);
     if (block.isValid() && block.position() < position)
         block = block.next();
@@ -77,10 +79,9 @@ ScrollbackLimiter::ScrollbackLimiter(QTextEdit *console)
     connect(console, &QTextEdit::textChanged, this, &ScrollbackLimiter::consoleChanged);
 }
 
-void ScrollbackLimiter::setLimits(qreal maxHeight, int maxCharacters)
+void ScrollbackLimiter::setLimits(const Limits &limits)
 {
-    heightLimit = maxHeight;
-    characterLimit = maxCharacters;
+    bounds = limits;
     enforce();
 }
 
@@ -112,7 +113,7 @@ void ScrollbackLimiter::consoleChanged()
     // Emptying the console (its clear button, another port) starts the count again.
     if (document->isEmpty())
         dropped = 0;
-    else if (document->size().height() > heightLimit || document->characterCount() > characterLimit)
+    else if (isOverLimits())
         dropOldest();
     editing = false;
 }
@@ -134,6 +135,12 @@ void ScrollbackLimiter::fixDirections()
     }
 }
 
+bool ScrollbackLimiter::isOverLimits() const
+{
+    return document->size().height() > bounds.height ||
+           document->characterCount() > bounds.characters || document->blockCount() > bounds.lines;
+}
+
 bool ScrollbackLimiter::startsWithMarker() const
 {
     return dropped > 0 && document->firstBlock().text() == markerText(dropped);
@@ -141,22 +148,31 @@ bool ScrollbackLimiter::startsWithMarker() const
 
 void ScrollbackLimiter::dropOldest()
 {
-    const qreal excessHeight = document->size().height() - kKeptShare * heightLimit;
-    const int excessCharacters = document->characterCount() - int(kKeptShare * characterLimit);
+    // The first line kept is the first one below the excess of every bound.
+    const qreal excessHeight = document->size().height() - kKeptShare * bounds.height;
+    const int excessCharacters = document->characterCount() - int(kKeptShare * bounds.characters);
+    const int excessLines = document->blockCount() - int(kKeptShare * bounds.lines);
     QTextBlock keep = firstBlockFrom(document, excessHeight);
-    const QTextBlock byText = firstBlockAt(document, excessCharacters);
-    if (byText.blockNumber() > keep.blockNumber())
-        keep = byText;
+    for (const QTextBlock &other : {firstBlockAt(document, excessCharacters),
+                                    document->findBlockByNumber(qMax(0, excessLines))}) {
+        if (other.blockNumber() > keep.blockNumber())
+            keep = other;
+    }
     // The newest line always stays, whatever its size, and a drop that would
     // take nothing but the old marker is no drop.
+    const QTextBlock last = document->lastBlock();
+    const QTextBlock newest =
+        last.length() == 1 && last.previous().isValid() ? last.previous() : last;
+    if (keep.blockNumber() > newest.blockNumber())
+        keep = newest;
     const int oldMarker = startsWithMarker() ? 1 : 0;
     if (keep.blockNumber() <= oldMarker)
         return;
     dropped += keep.blockNumber() - oldMarker;
 
     // One edit: Qt lays the document out once for the removal and the marker.
-    // The marker has a plain format of its own; the line it goes before may
-    // begin with a picture, whose format must not carry over to text.
+    // The marker has a plain format of its own rather than that of the line
+    // it goes before, which may be a picture.
     const QTextBlockFormat keptBlockFormat = keep.blockFormat();
     const QTextCharFormat keptCharFormat = keep.charFormat();
     QTextCursor cursor(document);

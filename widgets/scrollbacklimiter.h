@@ -24,20 +24,22 @@ class ScrollbackLimiter : public QObject {
     Q_OBJECT
 
 public:
-    // The default bounds: far below the layout limit of about 21 million
-    // pixels; at the console's default font and size (17 px a line) at least
-    // 115,000 lines of 45 characters stay after a drop; and a drop, which
-    // costs about as much as the lines it removes and keeps, stays well
-    // under 150 ms.
-    static constexpr qreal kDefaultMaxHeight = 3.0e6;
-    static constexpr int kDefaultMaxCharacters = 8 * 1024 * 1024;
+    // The bounds on what the console keeps. The defaults: far below the
+    // layout limit of about 21 million pixels; at the console's default font
+    // and size (17 px a line) at least 115,000 lines of 45 characters stay
+    // after a drop; and a drop, which costs about as much as the lines it
+    // removes and keeps, stays well under 150 ms whatever the font.
+    struct Limits {
+        qreal height = 3.0e6; // laid-out pixels
+        int characters = 8 * 1024 * 1024;
+        int lines = 180000; // paragraphs of the document
+    };
 
     // Watches the console; the limiter is a child of the console.
     explicit ScrollbackLimiter(QTextEdit *console);
 
-    void setLimits(qreal maxHeight, int maxCharacters);
-    qreal maxHeight() const { return heightLimit; }
-    int maxCharacters() const { return characterLimit; }
+    void setLimits(const Limits &limits);
+    Limits limits() const { return bounds; }
 
     // Lines dropped since the console was last emptied.
     qint64 droppedLines() const { return dropped; }
@@ -53,12 +55,12 @@ private:
     void noteChange(int position, int charsRemoved, int charsAdded);
     void consoleChanged();
     void fixDirections();
+    bool isOverLimits() const;
     bool startsWithMarker() const;
     void dropOldest();
 
     QTextDocument *document;
-    qreal heightLimit = kDefaultMaxHeight;
-    int characterLimit = kDefaultMaxCharacters;
+    Limits bounds;
     qint64 dropped = 0;
     bool editing = false;
     // The span of text changed since the directions were last fixed.
