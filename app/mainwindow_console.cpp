@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "atcommands.h"
+#include "replyrecogniser.h"
 #include "ui_mainwindow.h"
 
 #include <QElapsedTimer>

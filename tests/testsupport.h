@@ -1,14 +1,10 @@
 #pragma once
 
-#include <QApplication>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
-#include <functional>
 
 // Makes a fresh temporary directory the working directory for as long as it
 // lives, so that ./conf/ of a test is never the checkout's.
@@ -59,16 +55,4 @@ inline bool isOwnerOnly(const QString &path)
                                             QFileDevice::ExeOther;
     return (permissions & others) == 0 && (permissions & QFileDevice::ReadOwner) &&
            (permissions & QFileDevice::WriteOwner);
-}
-
-// Runs action on the dialog once its exec() is running; a dialog still open
-// after ten seconds is ended so that a fault fails the test instead of hanging it.
-inline void whenShown(QDialog &dialog, std::function<void(QDialog *)> action)
-{
-    QTimer::singleShot(0, &dialog, [action] {
-        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        QVERIFY(modal);
-        action(modal);
-    });
-    QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(-1); });
 }

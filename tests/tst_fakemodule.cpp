@@ -1,5 +1,6 @@
 #include "fakemodule.h"
 #include "linereceiver.h"
+#include "replyrecogniser.h"
 #include "testsupport.h"
 
 #include <QSerialPort>

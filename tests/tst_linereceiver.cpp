@@ -1,4 +1,5 @@
 #include "linereceiver.h"
+#include "replyrecogniser.h"
 
 #include <QtTest>
 

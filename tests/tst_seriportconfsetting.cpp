@@ -1,4 +1,5 @@
 #include "seriportconfsetting.h"
+#include "dialogsupport.h"
 #include "testsupport.h"
 
 #include <QApplication>

@@ -1,4 +1,5 @@
 #include "softapconnectwifi.h"
+#include "dialogsupport.h"
 #include "testsupport.h"
 
 #include <QApplication>

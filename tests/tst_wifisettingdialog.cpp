@@ -1,3 +1,4 @@
+#include "dialogsupport.h"
 #include "testsupport.h"
 #include "wifi_setting_dialog.h"
 

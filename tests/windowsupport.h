@@ -3,6 +3,7 @@
 #include "fakemodule.h"
 #include "mainwindow.h"
 #include "portenumerator.h"
+#include "dialogsupport.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -85,19 +86,3 @@ public:
     atlume::FakeModule module;
     MainWindow window;
 };
-
-// Runs action on the next modal dialog as soon as it is up: the caller then
-// opens the dialog, whose exec() returns once the action has closed it.
-template <class Action> void whenModalShown(Action action)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (!dialog || !dialog->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action(dialog);
-    });
-    poll->start(5);
-}

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "devicesignal.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTextDecoder>
 #include <memory>
-#include <optional>
 
 namespace atlume {
 
@@ -51,9 +48,5 @@ private:
     QString buffer;
     int maxHeld;
 };
-
-// Recognises one complete line (with its CR LF) as one of the module's
-// replies; the rules are tried in a fixed order and the first that holds wins.
-std::optional<DEVICE_SIGNAL> recogniseReply(const QString &line);
 
 } // namespace atlume
