@@ -1,5 +1,5 @@
-#include "seriportconfsetting.h"
 #include "dialogsupport.h"
+#include "seriportconfsetting.h"
 #include "testsupport.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "softapconnectwifi.h"
 #include "dialogsupport.h"
+#include "softapconnectwifi.h"
 #include "testsupport.h"
 
 #include <QApplication>

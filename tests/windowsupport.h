@@ -1,9 +1,9 @@
 #pragma once
 
+#include "dialogsupport.h"
 #include "fakemodule.h"
 #include "mainwindow.h"
 #include "portenumerator.h"
-#include "dialogsupport.h"
 #include "testsupport.h"
 
 #include <QApplication>
