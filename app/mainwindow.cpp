@@ -2,11 +2,11 @@
 
 #include "aboutdialog.h"
 #include "scrollbacklimiter.h"
+#include "settingsfile.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -63,31 +63,10 @@ void MainWindow::init()
     ui->portListWidget->setToolTip(tr("  双击串口名称可对通讯模组串口属性进行设置。"));
     ui->inputGroupBox->setStyleSheet(QLatin1String(kGroupBoxStyle));
 
-    ui->topicLabel->hide();
-    ui->topicLineEdit->hide();
-    ui->qosLabel->hide();
     ui->qosComboBox->setCurrentIndex(0);
-    ui->qosComboBox->hide();
+    setTopicFieldsVisible(false);
 
-    // However long the session, the console keeps a bounded scrollback.
-    new ScrollbackLimiter(ui->textBrowser);
-
-    ui->textBrowser->viewport()->installEventFilter(this);
-    QScrollBar *bar = ui->textBrowser->verticalScrollBar();
-    bar->setAttribute(Qt::WA_MouseTracking);
-    bar->installEventFilter(this);
-
-    // A missing or unreadable sheet leaves the default look.
-    QFile styleFile(QStringLiteral("./conf/vertical_scroll_bar_style.qss"));
-    QByteArray style;
-    if (styleFile.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        style = styleFile.readAll();
-        styleFile.close();
-    }
-    // The sheet ends at its first NUL byte, if it has one.
-    bar->setStyleSheet(
-        QString::fromUtf8(style.constData(), int(qstrnlen(style.constData(), uint(style.size())))));
-
+    setupConsole();
     ui->orderPlainTextEdit->installEventFilter(this);
     // Keyboard focus entering the port list must never choose a port by itself.
     ui->portListWidget->installEventFilter(this);
@@ -97,24 +76,32 @@ void MainWindow::init()
     connect(serialPort, &QSerialPort::readyRead, this, &MainWindow::serialPort_readyRead);
 }
 
+void MainWindow::setupConsole()
+{
+    // However long the session, the console keeps a bounded scrollback.
+    new ScrollbackLimiter(ui->textBrowser);
+
+    ui->textBrowser->viewport()->installEventFilter(this);
+    QScrollBar *bar = ui->textBrowser->verticalScrollBar();
+    bar->setAttribute(Qt::WA_MouseTracking);
+    bar->installEventFilter(this);
+    bar->setStyleSheet(
+        atlume::readStyleSheet(QStringLiteral("./conf/vertical_scroll_bar_style.qss")));
+}
+
 void MainWindow::setup_toolBtn_extendArea()
 {
-    extendToolBtn = new QToolButton(ui->textBrowser);
-    extendToolBtn->setFont(QFont(QStringLiteral("NSimSun"), 16));
-    // Rule 3 of the filter needs hover-leave events, which not every style enables.
-    extendToolBtn->setAttribute(Qt::WA_Hover);
+    createExtendToolBtn();
 
+    // Through tr(), unlike the same sheet set on inputGroupBox in init():
+    // a translator installed at run time sees these selectors as texts.
     ui->modeGroupBox->setStyleSheet(QObject::tr(kGroupBoxStyle));
     ui->IoTDeviceInFoGroupBox->setStyleSheet(QObject::tr(kGroupBoxStyle));
     ui->extendGroupBox->setStyleSheet(QObject::tr(kGroupBoxStyle));
 
-    extendToolBtn->installEventFilter(this);
     ui->extendGroupBox->installEventFilter(this);
     ui->IoTDeviceInFoGroupBox->installEventFilter(this);
     ui->modeGroupBox->installEventFilter(this);
-
-    connect(extendToolBtn, &QToolButton::clicked, this, &MainWindow::extendToolBtn_clicked);
-    extendToolBtn->hide();
 
     ui->connect_wifi_btn->setCurrentIndex(1);
     extendAreaWidth = ui->extendGroupBox->width();
@@ -136,6 +123,17 @@ void MainWindow::setup_toolBtn_extendArea()
             &MainWindow::set_extend_area_btns_by_device_return);
 }
 
+void MainWindow::createExtendToolBtn()
+{
+    extendToolBtn = new QToolButton(ui->textBrowser);
+    extendToolBtn->setFont(QFont(QStringLiteral("NSimSun"), 16));
+    // Leaving the button must hide it, and not every style sends hover-leave events.
+    extendToolBtn->setAttribute(Qt::WA_Hover);
+    extendToolBtn->installEventFilter(this);
+    connect(extendToolBtn, &QToolButton::clicked, this, &MainWindow::extendToolBtn_clicked);
+    extendToolBtn->hide();
+}
+
 void MainWindow::extendToolBtn_clicked()
 {
     if (ui->extendGroupBox->isHidden()) {
@@ -151,77 +149,101 @@ void MainWindow::extendToolBtn_clicked()
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    bool handled = false;
+    if (watched == ui->textBrowser->verticalScrollBar())
+        handled = consoleScrollBarEvent(event);
+    else if (watched == ui->textBrowser->viewport())
+        consoleViewportEvent(event);
+    else if (watched == extendToolBtn)
+        extendToolBtnEvent(event);
+    else if (watched == ui->extendGroupBox)
+        extendGroupBoxEvent();
+    else if (watched == ui->orderPlainTextEdit)
+        handled = commandBoxEvent(event);
+    else if (watched == ui->portListWidget)
+        handled = portListEvent(event);
+    return handled || QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::consoleScrollBarEvent(QEvent *event)
+{
+    if (event->type() != QEvent::MouseMove || !extendToolBtn)
+        return false;
+    const auto *move = static_cast<QMouseEvent *>(event);
     QScrollBar *bar = ui->textBrowser->verticalScrollBar();
-    const QEvent::Type type = event->type();
+    // A drag of the scroll bar must go on, whatever it passes over.
+    if (move->buttons() != Qt::NoButton || !scrollBarZone(bar).contains(move->localPos().toPoint()))
+        return false;
+    bar->hide();
+    extendToolBtn->setGeometry(extendZone(ui->textBrowser));
+    extendToolBtn->show();
+    return true;
+}
 
-    if (watched == bar && type == QEvent::MouseMove && extendToolBtn) {
-        const auto *move = static_cast<QMouseEvent *>(event);
-        if (move->buttons() != Qt::NoButton)
-            return QMainWindow::eventFilter(watched, event);
-        if (scrollBarZone(bar).contains(move->localPos().toPoint())) {
-            bar->hide();
-            extendToolBtn->setGeometry(extendZone(ui->textBrowser));
-            extendToolBtn->show();
-            return true;
-        }
-        return QMainWindow::eventFilter(watched, event);
+void MainWindow::consoleViewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::MouseMove || !extendToolBtn)
+        return;
+    const auto *move = static_cast<QMouseEvent *>(event);
+    const QRect zone = extendZone(ui->textBrowser);
+    if (!zone.contains(move->localPos().toPoint())) {
+        hideExtendToolBtn();
+        return;
     }
-
-    if (watched == ui->textBrowser->viewport() && type == QEvent::MouseMove && extendToolBtn) {
-        const auto *move = static_cast<QMouseEvent *>(event);
-        const QRect zone = extendZone(ui->textBrowser);
-        if (zone.contains(move->localPos().toPoint())) {
-            extendToolBtn->setGeometry(zone);
-            if (ui->extendGroupBox->isHidden()) {
-                extendToolBtn->setText(QStringLiteral("▶"));
-                extendToolBtn->setToolTip(tr(" 打开扩展区域"));
-            } else {
-                extendToolBtn->setText(QStringLiteral("◀"));
-                extendToolBtn->setToolTip(tr(" 关闭扩展区域"));
-            }
-            extendToolBtn->show();
-        } else {
-            bar->show();
-            extendToolBtn->hide();
-        }
-        return QMainWindow::eventFilter(watched, event);
+    extendToolBtn->setGeometry(zone);
+    if (ui->extendGroupBox->isHidden()) {
+        extendToolBtn->setText(QStringLiteral("▶"));
+        extendToolBtn->setToolTip(tr(" 打开扩展区域"));
+    } else {
+        extendToolBtn->setText(QStringLiteral("◀"));
+        extendToolBtn->setToolTip(tr(" 关闭扩展区域"));
     }
+    extendToolBtn->show();
+}
 
-    if (watched == extendToolBtn && type == QEvent::HoverLeave) {
-        bar->show();
+void MainWindow::extendToolBtnEvent(QEvent *event)
+{
+    if (event->type() == QEvent::HoverLeave)
+        hideExtendToolBtn();
+}
+
+void MainWindow::extendGroupBoxEvent()
+{
+    if (extendToolBtn)
         extendToolBtn->hide();
-        return QMainWindow::eventFilter(watched, event);
-    }
+}
 
-    if (watched == ui->extendGroupBox) {
-        if (extendToolBtn)
-            extendToolBtn->hide();
-        return QMainWindow::eventFilter(watched, event);
-    }
+void MainWindow::hideExtendToolBtn()
+{
+    ui->textBrowser->verticalScrollBar()->show();
+    extendToolBtn->hide();
+}
 
-    if (watched == ui->orderPlainTextEdit && type == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return) {
-            if (key->modifiers() == Qt::AltModifier)
-                ui->orderPlainTextEdit->insertPlainText(QStringLiteral("\n"));
-            else
-                on_sendBtn_clicked();
-            return true;
-        }
-    }
+bool MainWindow::commandBoxEvent(QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() != Qt::Key_Return)
+        return false;
+    if (key->modifiers() == Qt::AltModifier)
+        ui->orderPlainTextEdit->insertPlainText(QStringLiteral("\n"));
+    else
+        on_sendBtn_clicked();
+    return true;
+}
 
-    if (watched == ui->portListWidget && type == QEvent::FocusIn &&
-        !ui->portListWidget->currentItem()) {
-        // Given focus without a current row, the list makes its first row
-        // current, which would switch the working port although nobody chose
-        // it. Let the list take focus with its signals blocked, then undo that.
-        const QSignalBlocker blocker(ui->portListWidget);
-        static_cast<QObject *>(ui->portListWidget)->event(event);
-        ui->portListWidget->setCurrentItem(nullptr);
-        return true;
-    }
-
-    return QMainWindow::eventFilter(watched, event);
+bool MainWindow::portListEvent(QEvent *event)
+{
+    if (event->type() != QEvent::FocusIn || ui->portListWidget->currentItem())
+        return false;
+    // Given focus without a current row, the list makes its first row
+    // current, which would switch the working port although nobody chose
+    // it. Let the list take focus with its signals blocked, then undo that.
+    const QSignalBlocker blocker(ui->portListWidget);
+    static_cast<QObject *>(ui->portListWidget)->event(event);
+    ui->portListWidget->setCurrentItem(nullptr);
+    return true;
 }
 
 void MainWindow::on_deviceIoTInfoToolBtn_clicked()

@@ -39,8 +39,16 @@ public:
     void add_mode_btn(QPushButton *button);
     void check_mode_btn_only(QPushButton *button);
 
-    // What sendBtn sends: 0 AT command, 1 subscribe, 2 unsubscribe, 3 publish, 4 publish long.
-    int orderMode() const { return order_mode; }
+    // What sendBtn sends; the values are fixed.
+    enum class SendMode {
+        AtCommand = 0,
+        Subscribe = 1,
+        Unsubscribe = 2,
+        Publish = 3,
+        PublishLong = 4
+    };
+
+    int orderMode() const { return int(order_mode); }
     // The connect_wifi_btn item offered again after Wi-Fi is lost or provisioning ends.
     int wifiMethodIndex() const { return wifi_method_index; }
 
@@ -84,18 +92,52 @@ private:
     int extendAreaWidth = 0;
     QSerialPort *serialPort;
 
-    int order_mode = 0;
+    SendMode order_mode = SendMode::AtCommand;
     int wifi_method_index = 1;
     QList<QPushButton *> mode_btns;
     atlume::LineReceiver receiver;
     bool portGone = false;
 
-    void showReceived(const QString &text);
-    void appendPlainParagraph(const QString &text);
+    // Start-up.
+    void setupConsole();
+    void createExtendToolBtn();
+
+    // The event filter, one watched object each.
+    bool consoleScrollBarEvent(QEvent *event);
+    void consoleViewportEvent(QEvent *event);
+    void extendToolBtnEvent(QEvent *event);
+    void extendGroupBoxEvent();
+    void hideExtendToolBtn();
+    bool commandBoxEvent(QEvent *event);
+    bool portListEvent(QEvent *event);
+
+    // Serial link.
     bool portHungUp() const;
     void recoverFromLostDevice();
-    void clearReceiveState();
-    void enterTopicMode(QPushButton *button, int mode, const QString &sendText);
+
+    // AT console.
+    bool clearIfBlank(const QString &boxText);
     void publishFromBox();
+    void showReceived(const QString &text);
+    void appendPlainParagraph(const QString &text);
+    void clearReceiveState();
+    void setTopicFieldsVisible(bool visible);
+    void setDeviceInfoEditsEnabled(bool enabled);
+    void setMqttConfWidgetsEnabled(bool enabled);
+    void enterTopicMode(QPushButton *button, SendMode mode, const QString &sendText);
+    void topicModeClicked(bool checked, QPushButton *button, SendMode mode,
+                          const QString &sendText);
+
+    // Cloud controls.
+    void offerWifiStopItem(const QString &text);
+    void restoreWifiMethodItem();
+    void setWifiStopItemAvailable(bool available);
+    void setCloudBtnOffered(bool offered);
+    void showWifiDisconnected();
+    void showMqttConnected();
+    void showMqttDisconnected();
+    void printSmartConfigGuide();
+
+    // Device provisioning.
     void runDialogForWifi(bool softAp);
 };

@@ -33,6 +33,8 @@ void MainWindow::send_order(const QString &order)
         // Hand the line to the tty now, so the pause below starts when it has left.
         serialPort->flush();
         ++sendCount;
+        // A full-width colon and no blank here, an ASCII colon and a blank
+        // where a port selection resets the count: both spellings are meant.
         ui->orderHasSendLabel->setText(tr("已发送信息：") + QString::number(sendCount) + tr("条"));
     }
 
@@ -51,33 +53,32 @@ void MainWindow::on_sendBtn_clicked()
 {
     const QString boxText = ui->orderPlainTextEdit->document()->toPlainText();
     switch (order_mode) {
-    case 0:
-        if (atlume::at::isBlank(boxText)) {
-            ui->orderPlainTextEdit->clear();
-            ui->orderPlainTextEdit->setFocus(Qt::MouseFocusReason);
-            return;
-        }
-        send_order(atlume::at::commandFromBox(boxText));
+    case SendMode::AtCommand:
+        if (!clearIfBlank(boxText))
+            send_order(atlume::at::commandFromBox(boxText));
         return;
-    case 1:
+    case SendMode::Subscribe:
         send_order(
             atlume::at::subscribe(ui->topicLineEdit->text(), ui->qosComboBox->currentIndex()));
         return;
-    case 2:
+    case SendMode::Unsubscribe:
         send_order(atlume::at::unsubscribe(ui->topicLineEdit->text()));
         return;
-    case 3:
-    case 4:
-        if (atlume::at::isBlank(boxText)) {
-            ui->orderPlainTextEdit->clear();
-            ui->orderPlainTextEdit->setFocus(Qt::MouseFocusReason);
-            return;
-        }
-        publishFromBox();
-        return;
-    default:
+    case SendMode::Publish:
+    case SendMode::PublishLong:
+        if (!clearIfBlank(boxText))
+            publishFromBox();
         return;
     }
+}
+
+bool MainWindow::clearIfBlank(const QString &boxText)
+{
+    if (!atlume::at::isBlank(boxText))
+        return false;
+    ui->orderPlainTextEdit->clear();
+    ui->orderPlainTextEdit->setFocus(Qt::MouseFocusReason);
+    return true;
 }
 
 void MainWindow::publishFromBox()
@@ -85,7 +86,7 @@ void MainWindow::publishFromBox()
     const QString topic = ui->topicLineEdit->text();
     const int qos = ui->qosComboBox->currentIndex();
     const QString message = ui->orderPlainTextEdit->document()->toPlainText();
-    if (order_mode == 3) {
+    if (order_mode == SendMode::Publish) {
         send_order(atlume::at::publish(topic, qos, message));
         return;
     }
@@ -181,11 +182,8 @@ void MainWindow::on_ATorderModeBtn_clicked(bool checked)
     check_mode_btn_only(ui->ATorderModeBtn);
     if (!checked)
         ui->ATorderModeBtn->setChecked(true);
-    order_mode = 0;
-    ui->topicLabel->hide();
-    ui->topicLineEdit->hide();
-    ui->qosLabel->hide();
-    ui->qosComboBox->hide();
+    order_mode = SendMode::AtCommand;
+    setTopicFieldsVisible(false);
     ui->orderPlainTextEdit->setEnabled(true);
     ui->sendBtn->setEnabled(!ui->orderPlainTextEdit->toPlainText().isEmpty());
 }
@@ -198,78 +196,108 @@ void MainWindow::set_extend_area_btns_by_device_return(DEVICE_SIGNAL signal_num)
         break;
     case WIFI_JOIN_REPLY:
         wifi_method_index = 1;
-        ui->connect_wifi_btn->setEnabled(true);
-        ui->connect_wifi_btn->setCurrentIndex(1);
-        ui->connect_wifi_btn->setItemData(0, 0, kItemFlagsRole);
+        restoreWifiMethodItem();
         break;
     case WIFI_CONNECTED:
-        ui->connect_wifi_btn->setEnabled(true);
-        ui->connect_wifi_btn->setItemData(0, -1, kItemFlagsRole);
-        ui->connect_wifi_btn->setItemText(0, tr("断开WiFi"));
-        ui->connect_wifi_btn->setCurrentIndex(0);
-        ui->connectNimbrelCloudBtn->setText(tr("连接Nimbrel云"));
-        ui->connectNimbrelCloudBtn->setEnabled(true);
+        offerWifiStopItem(tr("断开WiFi"));
+        setCloudBtnOffered(true);
         enable_mqtt_conf_widgets();
         break;
     case WIFI_DISCONNECTED:
-        ui->connect_wifi_btn->setEnabled(true);
-        ui->connect_wifi_btn->setItemData(0, 0, kItemFlagsRole);
-        ui->connect_wifi_btn->setCurrentIndex(wifi_method_index);
-        ui->connectNimbrelCloudBtn->setText(tr("连接Nimbrel云"));
-        ui->connectNimbrelCloudBtn->setDisabled(true);
-        ui->set_dev_conf_btn->setEnabled(true);
-        enable_device_info_edits();
-        disable_mqtt_conf_widgets();
-        on_ATorderModeBtn_clicked(false);
-        disable_topic_btns();
+        showWifiDisconnected();
         break;
     case MQTT_CONNECTED:
-        ui->connectNimbrelCloudBtn->setText(tr("断开Nimbrel云"));
-        ui->connectNimbrelCloudBtn->setChecked(true);
-        disable_device_info_edits();
-        disable_mqtt_conf_widgets();
-        ui->set_dev_conf_btn->setDisabled(true);
-        ui->subTopicBtn->setEnabled(true);
-        ui->unsubTopicBtn->setEnabled(true);
-        ui->releaseTopicMsgBtn->setEnabled(true);
-        ui->releaseTopicLongMsgBtn->setEnabled(true);
+        showMqttConnected();
         break;
     case MQTT_DISCONNECTED:
-        ui->connectNimbrelCloudBtn->setText(tr("连接Nimbrel云"));
-        ui->connectNimbrelCloudBtn->setChecked(false);
-        ui->set_dev_conf_btn->setEnabled(true);
-        enable_device_info_edits();
-        enable_mqtt_conf_widgets();
-        on_ATorderModeBtn_clicked(false);
-        disable_topic_btns();
+        showMqttDisconnected();
         break;
     case SMARTCONFIG_STARTED:
-        ui->textBrowser->append(tr("  SmartConfig配网方式需要使用搭配Lumaro小程序使用"));
-        ui->textBrowser->append(tr("  请使用Taviq或者Lumaro小程序扫描下面的二维码配合操作。\r\n"));
-        ui->textBrowser->insertHtml(
-            QStringLiteral("<img src=\"%1\"/>").arg(kSmartConfigGuidePicture));
-        ui->textBrowser->insertPlainText(QStringLiteral("\r\n"));
+        printSmartConfigGuide();
         wifi_method_index = 2;
-        ui->connect_wifi_btn->setEnabled(true);
-        ui->connect_wifi_btn->setItemData(0, -1, kItemFlagsRole);
-        ui->connect_wifi_btn->setItemText(0, tr("停止SmartConfig配网"));
-        ui->connect_wifi_btn->setCurrentIndex(0);
+        offerWifiStopItem(tr("停止SmartConfig配网"));
         break;
     case SOFTAP_STARTED:
         wifi_method_index = 3;
-        ui->connect_wifi_btn->setEnabled(true);
-        ui->connect_wifi_btn->setItemData(0, -1, kItemFlagsRole);
-        ui->connect_wifi_btn->setItemText(0, tr("停止softAP配网"));
-        ui->connect_wifi_btn->setCurrentIndex(0);
+        offerWifiStopItem(tr("停止softAP配网"));
         break;
     case PROVISION_FAILED:
     case SMARTCONFIG_STOPPED:
     case SOFTAP_STOPPED:
-        ui->connect_wifi_btn->setEnabled(true);
-        ui->connect_wifi_btn->setItemData(0, 0, kItemFlagsRole);
-        ui->connect_wifi_btn->setCurrentIndex(wifi_method_index);
+        restoreWifiMethodItem();
         break;
     }
+}
+
+void MainWindow::offerWifiStopItem(const QString &text)
+{
+    ui->connect_wifi_btn->setEnabled(true);
+    setWifiStopItemAvailable(true);
+    ui->connect_wifi_btn->setItemText(0, text);
+    ui->connect_wifi_btn->setCurrentIndex(0);
+}
+
+void MainWindow::restoreWifiMethodItem()
+{
+    ui->connect_wifi_btn->setEnabled(true);
+    setWifiStopItemAvailable(false);
+    ui->connect_wifi_btn->setCurrentIndex(wifi_method_index);
+}
+
+void MainWindow::setWifiStopItemAvailable(bool available)
+{
+    // The combo box's own model reads these flags: -1 is every flag, 0 makes
+    // the item impossible to choose.
+    ui->connect_wifi_btn->setItemData(0, available ? -1 : 0, kItemFlagsRole);
+}
+
+void MainWindow::setCloudBtnOffered(bool offered)
+{
+    // Its check state is the module's MQTT state and stays as it is.
+    ui->connectNimbrelCloudBtn->setText(tr("连接Nimbrel云"));
+    ui->connectNimbrelCloudBtn->setEnabled(offered);
+}
+
+void MainWindow::showWifiDisconnected()
+{
+    restoreWifiMethodItem();
+    setCloudBtnOffered(false);
+    ui->set_dev_conf_btn->setEnabled(true);
+    enable_device_info_edits();
+    disable_mqtt_conf_widgets();
+    on_ATorderModeBtn_clicked(false);
+    disable_topic_btns();
+}
+
+void MainWindow::showMqttConnected()
+{
+    ui->connectNimbrelCloudBtn->setText(tr("断开Nimbrel云"));
+    ui->connectNimbrelCloudBtn->setChecked(true);
+    disable_device_info_edits();
+    disable_mqtt_conf_widgets();
+    ui->set_dev_conf_btn->setDisabled(true);
+    for (QPushButton *button :
+         {ui->subTopicBtn, ui->unsubTopicBtn, ui->releaseTopicMsgBtn, ui->releaseTopicLongMsgBtn})
+        button->setEnabled(true);
+}
+
+void MainWindow::showMqttDisconnected()
+{
+    ui->connectNimbrelCloudBtn->setText(tr("连接Nimbrel云"));
+    ui->connectNimbrelCloudBtn->setChecked(false);
+    ui->set_dev_conf_btn->setEnabled(true);
+    enable_device_info_edits();
+    enable_mqtt_conf_widgets();
+    on_ATorderModeBtn_clicked(false);
+    disable_topic_btns();
+}
+
+void MainWindow::printSmartConfigGuide()
+{
+    ui->textBrowser->append(tr("  SmartConfig配网方式需要使用搭配Lumaro小程序使用"));
+    ui->textBrowser->append(tr("  请使用Taviq或者Lumaro小程序扫描下面的二维码配合操作。\r\n"));
+    ui->textBrowser->insertHtml(QStringLiteral("<img src=\"%1\"/>").arg(kSmartConfigGuidePicture));
+    ui->textBrowser->insertPlainText(QStringLiteral("\r\n"));
 }
 
 void MainWindow::on_connectNimbrelCloudBtn_clicked(bool checked)
@@ -286,12 +314,12 @@ void MainWindow::on_connectNimbrelCloudBtn_clicked(bool checked)
     }
 }
 
-void MainWindow::enterTopicMode(QPushButton *button, int mode, const QString &sendText)
+void MainWindow::enterTopicMode(QPushButton *button, SendMode mode, const QString &sendText)
 {
     check_mode_btn_only(button);
     ui->topicLabel->show();
     ui->topicLineEdit->show();
-    const bool withQos = mode != 2;
+    const bool withQos = mode != SendMode::Unsubscribe;
     ui->qosLabel->setVisible(withQos);
     ui->qosComboBox->setVisible(withQos);
     if (ui->topicLineEdit->text().isEmpty())
@@ -299,7 +327,7 @@ void MainWindow::enterTopicMode(QPushButton *button, int mode, const QString &se
                                    ui->deviceNameLineEdit->text() + QLatin1Char('/'));
     ui->topicLineEdit->setFocus(Qt::MouseFocusReason);
     ui->sendBtn->setText(sendText);
-    if (mode == 1 || mode == 2) {
+    if (mode == SendMode::Subscribe || mode == SendMode::Unsubscribe) {
         ui->orderPlainTextEdit->setDisabled(true);
         ui->sendBtn->setEnabled(true);
     } else {
@@ -309,70 +337,77 @@ void MainWindow::enterTopicMode(QPushButton *button, int mode, const QString &se
     order_mode = mode;
 }
 
+void MainWindow::topicModeClicked(bool checked, QPushButton *button, SendMode mode,
+                                  const QString &sendText)
+{
+    // Unchecking a topic button returns to AT commands.
+    if (checked)
+        enterTopicMode(button, mode, sendText);
+    else
+        on_ATorderModeBtn_clicked(false);
+}
+
 void MainWindow::on_subTopicBtn_clicked(bool checked)
 {
-    if (!checked) {
-        on_ATorderModeBtn_clicked(false);
-        return;
-    }
-    enterTopicMode(ui->subTopicBtn, 1, tr("订阅主题"));
+    topicModeClicked(checked, ui->subTopicBtn, SendMode::Subscribe, tr("订阅主题"));
 }
 
 void MainWindow::on_unsubTopicBtn_clicked(bool checked)
 {
-    if (!checked) {
-        on_ATorderModeBtn_clicked(false);
-        return;
-    }
-    enterTopicMode(ui->unsubTopicBtn, 2, tr("取消订阅"));
+    topicModeClicked(checked, ui->unsubTopicBtn, SendMode::Unsubscribe, tr("取消订阅"));
 }
 
 void MainWindow::on_releaseTopicMsgBtn_clicked(bool checked)
 {
-    if (!checked) {
-        on_ATorderModeBtn_clicked(false);
-        return;
-    }
-    enterTopicMode(ui->releaseTopicMsgBtn, 3, tr("发布消息"));
+    topicModeClicked(checked, ui->releaseTopicMsgBtn, SendMode::Publish, tr("发布消息"));
 }
 
 void MainWindow::on_releaseTopicLongMsgBtn_clicked(bool checked)
 {
-    if (!checked) {
-        on_ATorderModeBtn_clicked(false);
-        return;
-    }
-    enterTopicMode(ui->releaseTopicLongMsgBtn, 4, tr("发布长消息"));
+    topicModeClicked(checked, ui->releaseTopicLongMsgBtn, SendMode::PublishLong, tr("发布长消息"));
+}
+
+void MainWindow::setTopicFieldsVisible(bool visible)
+{
+    for (QWidget *field :
+         {static_cast<QWidget *>(ui->topicLabel), static_cast<QWidget *>(ui->topicLineEdit),
+          static_cast<QWidget *>(ui->qosLabel), static_cast<QWidget *>(ui->qosComboBox)})
+        field->setVisible(visible);
+}
+
+void MainWindow::setDeviceInfoEditsEnabled(bool enabled)
+{
+    for (QWidget *edit : {ui->productIDLineEdit, ui->deviceNameLineEdit, ui->deviceSecretLineEdit})
+        edit->setEnabled(enabled);
+}
+
+void MainWindow::setMqttConfWidgetsEnabled(bool enabled)
+{
+    for (QWidget *widget : {static_cast<QWidget *>(ui->cmdtimeout_spinbox),
+                            static_cast<QWidget *>(ui->keepalive_spinbox),
+                            static_cast<QWidget *>(ui->clean_session_combobox),
+                            static_cast<QWidget *>(ui->reconnect_combobox)})
+        widget->setEnabled(enabled);
 }
 
 void MainWindow::enable_device_info_edits()
 {
-    ui->productIDLineEdit->setEnabled(true);
-    ui->deviceNameLineEdit->setEnabled(true);
-    ui->deviceSecretLineEdit->setEnabled(true);
+    setDeviceInfoEditsEnabled(true);
 }
 
 void MainWindow::disable_device_info_edits()
 {
-    ui->productIDLineEdit->setDisabled(true);
-    ui->deviceNameLineEdit->setDisabled(true);
-    ui->deviceSecretLineEdit->setDisabled(true);
+    setDeviceInfoEditsEnabled(false);
 }
 
 void MainWindow::enable_mqtt_conf_widgets()
 {
-    ui->cmdtimeout_spinbox->setEnabled(true);
-    ui->keepalive_spinbox->setEnabled(true);
-    ui->clean_session_combobox->setEnabled(true);
-    ui->reconnect_combobox->setEnabled(true);
+    setMqttConfWidgetsEnabled(true);
 }
 
 void MainWindow::disable_mqtt_conf_widgets()
 {
-    ui->cmdtimeout_spinbox->setDisabled(true);
-    ui->keepalive_spinbox->setDisabled(true);
-    ui->clean_session_combobox->setDisabled(true);
-    ui->reconnect_combobox->setDisabled(true);
+    setMqttConfWidgetsEnabled(false);
 }
 
 void MainWindow::disable_topic_btns()

@@ -116,6 +116,7 @@ void MainWindow::on_portListWidget_currentItemChanged(QListWidgetItem *current,
     ui->orderPlainTextEdit->setDisabled(true);
     ui->sendBtn->setDisabled(true);
     sendCount = 0;
+    // An ASCII colon and a blank, unlike the label after a send: both are meant.
     ui->orderHasSendLabel->setText(QStringLiteral("已发送信息: ") + QString::number(sendCount) +
                                    QStringLiteral("条"));
 }
@@ -190,7 +191,7 @@ void MainWindow::on_connectBtn_clicked()
         ui->textBrowser->append(
             tr("    如果发现乱码，很有可能是波特率设置错误，请双击串口设备名，以调整波特率。\n"));
         enable_extend_area_btns();
-        ui->connect_wifi_btn->setItemData(0, 0, Qt::UserRole - 1);
+        setWifiStopItemAvailable(false);
         ui->connect_wifi_btn->setCurrentIndex(1);
         ui->ATorderModeBtn->setChecked(true);
         send_order(QStringLiteral("AT+CIPSTATUS"));
