@@ -27,14 +27,6 @@ const QLatin1String kStopBits("StopBits");
 constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 constexpr int kParities[] = {0, 2, 3, 4, 5};
 
-std::optional<QString> stringMember(const QJsonObject &object, QLatin1String key)
-{
-    const QJsonValue value = object.value(key);
-    if (!value.isString())
-        return std::nullopt;
-    return value.toString();
-}
-
 // Stored files have always turned a fractional number into 0, and 0 is a
 // valid flow control and parity, so that stays. A whole number beyond int has
 // no int form at all: it is refused here rather than cast, since a cast would

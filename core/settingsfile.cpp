@@ -4,6 +4,7 @@
 #include <QFileDevice>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QJsonValue>
 #include <QSaveFile>
 
 namespace atlume {
@@ -28,19 +29,52 @@ bool writeSettingsFile(const QString &path, const QByteArray &bytes)
     return file.commit();
 }
 
+SettingsContent readSettingsContent(const QString &path)
+{
+    SettingsContent content;
+    QFile file(path);
+    if (!file.exists())
+        return content;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        content.kind = SettingsContent::Unreadable;
+        return content;
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    file.close();
+    if (error.error != QJsonParseError::NoError || document.isNull())
+        content.kind = SettingsContent::NotJson;
+    else if (!document.isObject())
+        content.kind = SettingsContent::OtherJson;
+    else
+        content = {SettingsContent::Object, document.object()};
+    return content;
+}
+
 std::optional<QJsonObject> readSettingsObject(const QString &path)
+{
+    SettingsContent content = readSettingsContent(path);
+    if (content.kind != SettingsContent::Object)
+        return std::nullopt;
+    return content.object;
+}
+
+std::optional<QString> stringMember(const QJsonObject &object, QLatin1String key)
+{
+    const QJsonValue value = object.value(key);
+    if (!value.isString())
+        return std::nullopt;
+    return value.toString();
+}
+
+QString readStyleSheet(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    file.close();
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || document.isNull() || document.isEmpty() ||
-        !document.isObject())
-        return std::nullopt;
-    return document.object();
+        return QString();
+    const QByteArray sheet = file.readAll();
+    return QString::fromUtf8(sheet.constData(),
+                             int(qstrnlen(sheet.constData(), uint(sheet.size()))));
 }
 
 } // namespace atlume

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QLatin1String>
 #include <QString>
 #include <optional>
 
@@ -12,8 +13,30 @@ namespace atlume {
 // readable and writable by its owner only, since settings files hold secrets.
 bool writeSettingsFile(const QString &path, const QByteArray &bytes);
 
+// What a settings file holds, as far as it can be read.
+struct SettingsContent {
+    enum Kind {
+        Missing,    // no file
+        Unreadable, // a file that cannot be opened
+        NotJson,    // empty, or not JSON
+        Object,     // a JSON object, in object
+        OtherJson,  // JSON, but not an object
+    };
+    Kind kind = Missing;
+    QJsonObject object;
+};
+SettingsContent readSettingsContent(const QString &path);
+
 // The JSON object a settings file holds; nothing when the file cannot be
 // opened, is empty, is not JSON or holds something other than an object.
 std::optional<QJsonObject> readSettingsObject(const QString &path);
+
+// A string member of a settings object; nothing when it is missing or of
+// another JSON type.
+std::optional<QString> stringMember(const QJsonObject &object, QLatin1String key);
+
+// A style sheet file's text up to its first NUL byte, if it has one; empty
+// when the file is missing or unreadable.
+QString readStyleSheet(const QString &path);
 
 } // namespace atlume

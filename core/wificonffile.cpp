@@ -2,26 +2,36 @@
 
 #include "settingsfile.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
 #include <QLatin1String>
 
 namespace atlume {
 
 namespace {
 
-const QLatin1String kWifiSsid("wifi.ssid");
-const QLatin1String kWifiPassword("wifi.password");
-const QLatin1String kSoftApSsid("SSID");
-const QLatin1String kSoftApPassword("Password");
+// Where each file keeps the pair.
+struct CredentialKeys {
+    QLatin1String ssid;
+    QLatin1String password;
+};
+const CredentialKeys kWifiKeys{QLatin1String("wifi.ssid"), QLatin1String("wifi.password")};
+const CredentialKeys kSoftApKeys{QLatin1String("SSID"), QLatin1String("Password")};
 
-QString stringMember(const QJsonObject &object, QLatin1String key)
+WifiCredentials readCredentials(const QString &path, const CredentialKeys &keys)
 {
-    const QJsonValue value = object.value(key);
-    return value.isString() ? value.toString() : QString();
+    const QJsonObject object = readSettingsObject(path).value_or(QJsonObject());
+    return {stringMember(object, keys.ssid).value_or(QString()),
+            stringMember(object, keys.password).value_or(QString())};
+}
+
+// Sets the pair in object and replaces the file with it.
+bool writeCredentials(const QString &path, QJsonObject object, const CredentialKeys &keys,
+                      const WifiCredentials &credentials)
+{
+    object.insert(keys.ssid, credentials.ssid);
+    object.insert(keys.password, credentials.password);
+    return writeSettingsFile(path, QJsonDocument(object).toJson(QJsonDocument::Indented));
 }
 
 } // namespace
@@ -38,39 +48,22 @@ QString softApConfigPath()
 
 WifiCredentials readWifiConfig(const QString &path)
 {
-    const QJsonObject object = readSettingsObject(path).value_or(QJsonObject());
-    return {stringMember(object, kWifiSsid), stringMember(object, kWifiPassword)};
+    return readCredentials(path, kWifiKeys);
 }
 
 bool saveWifiConfig(const QString &path, const WifiCredentials &credentials)
 {
-    QJsonDocument document;
-    QFile file(path);
-    if (file.exists()) {
-        // A file that exists but cannot be read may hold members we would
-        // otherwise drop: leave it alone.
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return false;
-        QJsonParseError error;
-        document = QJsonDocument::fromJson(file.readAll(), &error);
-        file.close();
-        if (error.error != QJsonParseError::NoError)
-            document = QJsonDocument();
-    }
-    // An array was not written by us and may belong to something else.
-    if (!document.isEmpty() && !document.isObject())
+    const SettingsContent content = readSettingsContent(path);
+    // A file that cannot be read may hold members we would otherwise drop,
+    // and JSON other than an object was not written by us: leave both alone.
+    if (content.kind == SettingsContent::Unreadable || content.kind == SettingsContent::OtherJson)
         return false;
-    QJsonObject object = document.object();
-    object.insert(kWifiSsid, credentials.ssid);
-    object.insert(kWifiPassword, credentials.password);
-    return writeSettingsFile(path, QJsonDocument(object).toJson(QJsonDocument::Indented));
+    return writeCredentials(path, content.object, kWifiKeys, credentials);
 }
 
 WifiCredentials readSoftApConfig(const QString &path)
 {
-    const QJsonObject object = readSettingsObject(path).value_or(QJsonObject());
-    WifiCredentials credentials{stringMember(object, kSoftApSsid),
-                                stringMember(object, kSoftApPassword)};
+    const WifiCredentials credentials = readCredentials(path, kSoftApKeys);
     if (credentials.ssid.isEmpty() || credentials.password.isEmpty())
         return WifiCredentials();
     return credentials;
@@ -78,10 +71,7 @@ WifiCredentials readSoftApConfig(const QString &path)
 
 bool saveSoftApConfig(const QString &path, const WifiCredentials &credentials)
 {
-    QJsonObject object;
-    object.insert(kSoftApSsid, credentials.ssid);
-    object.insert(kSoftApPassword, credentials.password);
-    return writeSettingsFile(path, QJsonDocument(object).toJson(QJsonDocument::Indented));
+    return writeCredentials(path, QJsonObject(), kSoftApKeys, credentials);
 }
 
 } // namespace atlume

@@ -5,8 +5,17 @@
 namespace atlume {
 
 struct WifiCredentials {
+    static constexpr int kMinSsidLength = 3;
+    static constexpr int kMinPasswordLength = 8;
+
     QString ssid;
     QString password;
+
+    // What both Wi-Fi dialogs ask before they let OK be pressed.
+    bool isLongEnough() const
+    {
+        return ssid.size() >= kMinSsidLength && password.size() >= kMinPasswordLength;
+    }
 };
 
 // "./conf/config.json": the network joined directly.

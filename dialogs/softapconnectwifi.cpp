@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr int kMinSsidLength = 3;
-constexpr int kMinPasswordLength = 8;
-
 const QString kGuidePicture = QStringLiteral("./conf/softAP_wifi_guid.png");
 
 // What the module accepts as its own access point's name.
@@ -90,7 +87,6 @@ void softAPConnectWifi::on_ssid_line_edit_textChanged()
 
 void softAPConnectWifi::update_ok_button()
 {
-    const bool longEnough = ui->ssid_line_edit->text().size() >= kMinSsidLength &&
-                            ui->passwd_line_edit->text().size() >= kMinPasswordLength;
-    ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(longEnough);
+    const atlume::WifiCredentials typed{ui->ssid_line_edit->text(), ui->passwd_line_edit->text()};
+    ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(typed.isLongEnough());
 }

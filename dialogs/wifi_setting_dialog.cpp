@@ -7,11 +7,6 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 
-namespace {
-constexpr int kMinSsidLength = 3;
-constexpr int kMinPasswordLength = 8;
-} // namespace
-
 wifi_setting_dialog::wifi_setting_dialog(QString *ssid, QString *password, QWidget *parent)
     : QDialog(parent), ui(new Ui::wifi_setting_dialog), ssid(ssid), password(password)
 {
@@ -64,7 +59,6 @@ void wifi_setting_dialog::on_buttonBox_clicked(QAbstractButton *button)
 
 void wifi_setting_dialog::update_ok_button()
 {
-    const bool longEnough = ui->ssidLineEdit->text().size() >= kMinSsidLength &&
-                            ui->passwdLineEdit->text().size() >= kMinPasswordLength;
-    ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(longEnough);
+    const atlume::WifiCredentials typed{ui->ssidLineEdit->text(), ui->passwdLineEdit->text()};
+    ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(typed.isLongEnough());
 }
