@@ -22,14 +22,12 @@ LineReceiver::~LineReceiver() = default;
 
 QStringList LineReceiver::feed(const QByteArray &chunk)
 {
-    QStringList pieces;
     if (chunk.isEmpty())
-        return pieces;
-
+        return QStringList();
     QString text = decoder->toUnicode(chunk);
     text.remove(QChar(0));
     if (text.isEmpty())
-        return pieces;
+        return QStringList();
 
     // The CR of a CR LF may be the last character of the previous chunk, so
     // an LF at the very start of the new text still looks one step back.
@@ -38,7 +36,12 @@ QStringList LineReceiver::feed(const QByteArray &chunk)
         buffer = text;
     else
         buffer.append(text);
+    return takePieces(searchFrom);
+}
 
+QStringList LineReceiver::takePieces(int searchFrom)
+{
+    QStringList pieces;
     int lineStart = 0;
     int lf = buffer.indexOf(QLatin1Char('\n'), searchFrom);
     for (;;) {

@@ -42,6 +42,9 @@ public:
     const QString &pending() const { return buffer; }
 
 private:
+    // Hands out what the held text completes, scanning for line ends from
+    // searchFrom, and keeps only the unfinished rest.
+    QStringList takePieces(int searchFrom);
     int cutPosition(int lineStart) const;
 
     std::unique_ptr<QTextDecoder> decoder;
