@@ -9,7 +9,10 @@
 
 #include <QListWidgetItem>
 #include <QTimer>
+
+#ifdef Q_OS_UNIX
 #include <poll.h>
+#endif
 
 namespace {
 constexpr qint32 kDefaultBaudRate = 115200;
@@ -236,6 +239,7 @@ void MainWindow::printSerialError(QSerialPort::SerialPortError serialPortErrno)
 
 bool MainWindow::portHungUp() const
 {
+#ifdef Q_OS_UNIX
     if (!serialPort->isOpen())
         return false;
     pollfd descriptor{};
@@ -244,6 +248,11 @@ bool MainWindow::portHungUp() const
     if (::poll(&descriptor, 1, 0) < 0)
         return false;
     return (descriptor.revents & (POLLHUP | POLLNVAL)) != 0;
+#else
+    // Only a POSIX tty reads end-of-file when its device goes; elsewhere Qt
+    // reports a pulled adapter as the resource error it is.
+    return false;
+#endif
 }
 
 void MainWindow::recoverFromLostDevice()
