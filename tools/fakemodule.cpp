@@ -309,86 +309,135 @@ void FakeModule::recordLine(const QByteArray &line)
     emit lineReceived(line);
 }
 
+// One command line, matched against whole-line patterns; the groups of the
+// last pattern that matched stay available.
+class CommandLine {
+public:
+    explicit CommandLine(const QByteArray &line) : text(QString::fromUtf8(line)) {}
+    bool is(const char *command) const { return text == QLatin1String(command); }
+    bool matches(const char *pattern)
+    {
+        match = matchWhole(pattern, text);
+        return match.hasMatch();
+    }
+    QString group(int number) const { return match.captured(number); }
+
+private:
+    QString text;
+    QRegularExpressionMatch match;
+};
+
 void FakeModule::handleCommand(const QByteArray &line)
 {
     if (echoOn)
         queueOutput(line + kCrLf);
+    CommandLine command(line);
+    if (!answerStatus(command) && !answerWifi(command) && !answerProvisioning(command) &&
+        !answerMqtt(command) && !answerTopic(command))
+        reply({"ERROR"});
+}
 
-    const QString command = QString::fromUtf8(line);
-    QRegularExpressionMatch match;
-    auto is = [&](const char *pattern) {
-        match = matchWhole(pattern, command);
-        return match.hasMatch();
-    };
-    auto text = [&](int group) { return match.captured(group); };
-
-    if (command == QLatin1String("AT")) {
+bool FakeModule::answerStatus(CommandLine &command)
+{
+    if (command.is("AT")) {
         reply({"OK"});
-    } else if (command == QLatin1String("AT+CIPSTATUS")) {
+    } else if (command.is("AT+CIPSTATUS")) {
         reply({"STATUS:" + QByteArray::number(joined ? kStatusJoined : kStatusNotJoined), "OK"});
-    } else if (command == QLatin1String("AT+KQMQTTSTATE?")) {
+    } else if (command.is("AT+KQMQTTSTATE?")) {
         reply({mqttUp ? "+KQMQTTSTATE:1" : "+KQMQTTSTATE:0", "OK"});
-    } else if (is(R"re(AT\+KQDEVINFOSET=1,"([^"]*)","([^"]*)","([^"]*)")re")) {
-        setDeviceIdentity(text(1), text(2), text(3));
+    } else if (command.matches(R"re(AT\+KQDEVINFOSET=1,"([^"]*)","([^"]*)","([^"]*)")re")) {
+        setDeviceIdentity(command.group(1), command.group(2), command.group(3));
         reply({"OK"});
-    } else if (is(R"(AT\+CWMODE=[123])")) {
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool FakeModule::answerWifi(CommandLine &command)
+{
+    if (command.matches(R"(AT\+CWMODE=[123])")) {
         reply({"OK"});
-    } else if (is(R"re(AT\+CWJAP="(.*?)","(.*)")re")) {
-        ssid = text(1);
-        password = text(2);
-        if (joinError != 0) {
-            joined = false;
-            mqttUp = false;
-            reply({"+CWJAP:" + QByteArray::number(joinError), "FAIL"});
-        } else {
-            joined = true;
+    } else if (command.matches(R"re(AT\+CWJAP="(.*?)","(.*)")re")) {
+        ssid = command.group(1);
+        password = command.group(2);
+        joined = joinError == 0;
+        mqttUp = mqttUp && joined;
+        if (joined)
             reply({"WIFI CONNECTED", "WIFI GOT IP", "OK"});
-        }
-    } else if (command == QLatin1String("AT+CWQAP")) {
+        else
+            reply({"+CWJAP:" + QByteArray::number(joinError), "FAIL"});
+    } else if (command.is("AT+CWQAP")) {
         const bool wasJoined = joined;
         joined = false;
         mqttUp = false;
         reply(wasJoined ? QList<QByteArray>{"OK", "WIFI DISCONNECT"} : QList<QByteArray>{"OK"});
-    } else if (command == QLatin1String("AT+KQSTARTSMART")) {
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool FakeModule::answerProvisioning(CommandLine &command)
+{
+    if (command.is("AT+KQSTARTSMART")) {
         provisioningMode = Provisioning::SmartConfig;
         reply({"+KQSTARTSMART:OK"});
-    } else if (command == QLatin1String("AT+KQSTOPSMART")) {
+    } else if (command.is("AT+KQSTOPSMART")) {
         provisioningMode = Provisioning::None;
         reply({"AT+KQSTOPSMART: CMD TO STOP SMARTCONFIG"});
-    } else if (is(R"re(AT\+KQSAP="(.*?)","(.*)")re")) {
-        apSsid = text(1);
-        apPassword = text(2);
+    } else if (command.matches(R"re(AT\+KQSAP="(.*?)","(.*)")re")) {
+        apSsid = command.group(1);
+        apPassword = command.group(2);
         provisioningMode = Provisioning::SoftAp;
         reply({"+KQSAP:OK"});
-    } else if (command == QLatin1String("AT+KQSTOPSAP")) {
+    } else if (command.is("AT+KQSTOPSAP")) {
         provisioningMode = Provisioning::None;
         reply({"AT+KQSTOPSAP: CMD TO STOP SOFTAP"});
-    } else if (is(R"(AT\+KQMQTTCONN=(\d{1,9}),(\d{1,9}),(\d{1,9}),(\d{1,9}),(\d{1,9}))")) {
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool FakeModule::answerMqtt(CommandLine &command)
+{
+    if (command.matches(R"(AT\+KQMQTTCONN=(\d{1,9}),(\d{1,9}),(\d{1,9}),(\d{1,9}),(\d{1,9}))")) {
         mqttParams.clear();
         for (int group = 1; group <= 5; ++group)
-            mqttParams.append(text(group).toInt());
+            mqttParams.append(command.group(group).toInt());
         mqttUp = joined && identitySet;
         reply({mqttUp ? "+KQMQTTCONN:OK" : "+KQMQTTCONN:FAIL"});
-    } else if (command == QLatin1String("AT+KQMQTTDISCONN")) {
+    } else if (command.is("AT+KQMQTTDISCONN")) {
         mqttUp = false;
         reply({"+KQMQTTDISCON"});
-    } else if (is(R"re(AT\+KQMQTTSUB="(.*)",([0-2]))re")) {
-        if (!subscribed.contains(text(1)))
-            subscribed.append(text(1));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool FakeModule::answerTopic(CommandLine &command)
+{
+    if (command.matches(R"re(AT\+KQMQTTSUB="(.*)",([0-2]))re")) {
+        if (!subscribed.contains(command.group(1)))
+            subscribed.append(command.group(1));
         reply({"OK"});
-    } else if (is(R"re(AT\+KQMQTTUNSUB="(.*)")re")) {
-        subscribed.removeAll(text(1));
+    } else if (command.matches(R"re(AT\+KQMQTTUNSUB="(.*)")re")) {
+        subscribed.removeAll(command.group(1));
         reply({"OK"});
-    } else if (is(R"re(AT\+KQMQTTPUB="(.*?)",([0-2]),"(.*)")re")) {
-        published.append({text(1), text(2).toInt(), text(3).toUtf8(), false});
+    } else if (command.matches(R"re(AT\+KQMQTTPUB="(.*?)",([0-2]),"(.*)")re")) {
+        published.append(
+            {command.group(1), command.group(2).toInt(), command.group(3).toUtf8(), false});
         reply({"OK"});
-    } else if (is(R"re(AT\+KQMQTTPUBL="(.*?)",([0-2]),(\d{1,9}))re")) {
-        pendingLong = {text(1), text(2).toInt(), QByteArray(), true};
-        dataBytesExpected = text(3).toLongLong();
+    } else if (command.matches(R"re(AT\+KQMQTTPUBL="(.*?)",([0-2]),(\d{1,9}))re")) {
+        pendingLong = {command.group(1), command.group(2).toInt(), QByteArray(), true};
+        dataBytesExpected = command.group(3).toLongLong();
         reply({">"});
     } else {
-        reply({"ERROR"});
+        return false;
     }
+    return true;
 }
 
 void FakeModule::reply(const QList<QByteArray> &lines)

@@ -13,6 +13,8 @@ class QSocketNotifier;
 
 namespace atlume {
 
+class CommandLine;
+
 // A Wi-Fi module that speaks the cloud AT command set, on the master side of
 // a pseudo-terminal. A terminal program opens slavePath() as if it were a
 // USB serial adapter; everything it writes is recorded, and the module
@@ -111,6 +113,12 @@ private:
     void parseInput();
     void recordLine(const QByteArray &line);
     void handleCommand(const QByteArray &line);
+    // Each answers the commands of one kind; false when the line is none of them.
+    bool answerStatus(CommandLine &command);
+    bool answerWifi(CommandLine &command);
+    bool answerProvisioning(CommandLine &command);
+    bool answerMqtt(CommandLine &command);
+    bool answerTopic(CommandLine &command);
     void reply(const QList<QByteArray> &lines);
     void flushDueReplies();
     void queueOutput(const QByteArray &bytes);
