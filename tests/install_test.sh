@@ -2,7 +2,8 @@
 # Installs the build into a scratch DESTDIR, checks the tree, then starts the
 # installed command the way a new user would, with a home of its own.
 #   install_test.sh CMAKE BUILD_DIR BINDIR LIBEXECDIR DATADIR MANDIR
-# The directories are the absolute install directories of the build.
+# The directories are the build's absolute install directories, which is why
+# dist/CMakeLists.txt, where they are known, registers this test.
 set -eu
 cmake=$1 build=$2 bindir=$3 libexecdir=$4 datadir=$5 mandir=$6
 id=io.github.atlume.Atlume
