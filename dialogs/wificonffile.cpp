@@ -52,7 +52,7 @@ bool saveWifiConfig(const QString &path, const WifiCredentials &credentials)
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             return false;
         QJsonParseError error;
-        document = QJsonDocument::fromJson(file.readAll(), &error);
+        document = parseSettingsJson(file.readAll(), &error);
         file.close();
         if (error.error != QJsonParseError::NoError)
             document = QJsonDocument();

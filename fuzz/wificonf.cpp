@@ -1,6 +1,7 @@
 // Reads and saves the two Wi-Fi credential files, each first made of the
 // fuzzer's bytes, with credentials that the fuzzer chooses too.
 #include "fuzzsupport.h"
+#include "settingsfile.h"
 #include "wificonffile.h"
 
 #include <QFile>
@@ -32,13 +33,13 @@ void replaceFile(const QString &path, const QByteArray &content)
 }
 
 // The file's JSON as the program reads it: as text, so CR LF ends are read
-// like LF ones.
+// like LF ones, and through the settings files' own parser.
 QJsonDocument documentOf(const QString &path, bool *ok)
 {
     QFile file(path);
     QJsonParseError error;
     const QJsonDocument document = file.open(QIODevice::ReadOnly | QIODevice::Text)
-                                       ? QJsonDocument::fromJson(file.readAll(), &error)
+                                       ? atlume::parseSettingsJson(file.readAll(), &error)
                                        : QJsonDocument();
     *ok = file.isOpen() && error.error == QJsonParseError::NoError;
     return document;
