@@ -39,9 +39,18 @@ SettingsContent readSettingsContent(const QString &path)
         content.kind = SettingsContent::Unreadable;
         return content;
     }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    QByteArray bytes = file.readAll();
     file.close();
+    // Qt's reader drops a U+FEFF that opens a string, member names included,
+    // as if it were a byte-order mark, while its writer stores the character
+    // as it is: a text that began with one came back without it, and a name
+    // that Qt showed without it still did not match. Qt keeps the character
+    // when it comes as an escape, which inside a string means the same. A
+    // quote byte and U+FEFF's UTF-8 never belong to another character, and
+    // after a closing quote either form is an error.
+    bytes.replace("\"\xef\xbb\xbf", "\"\\ufeff");
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError || document.isNull())
         content.kind = SettingsContent::NotJson;
     else if (!document.isObject())

@@ -33,6 +33,7 @@ private slots:
     void readsSoftApConfigOnlyAsAPair();
     void savesExactlyTheTwoSoftApMembers();
     void savedFilesAreOwnerOnly();
+    void keepsALeadingByteOrderMark();
     void missingDirectoryFailsQuietly();
 };
 
@@ -231,6 +232,27 @@ void TestWifiConfFile::savedFilesAreOwnerOnly()
 
     QVERIFY(isOwnerOnly(atlume::wifiConfigPath()));
     QVERIFY(isOwnerOnly(atlume::softApConfigPath()));
+}
+
+void TestWifiConfFile::keepsALeadingByteOrderMark()
+{
+    // Qt's JSON reader drops a U+FEFF that opens a string, as if it were a
+    // byte-order mark, and its writer stores the character as it is.
+    TempWorkDir work;
+    const QString mark(QChar(0xfeff));
+    const atlume::WifiCredentials saved{mark + "net", mark + "password"};
+    // A member whose name begins with U+FEFF is another member.
+    QVERIFY(writeWholeFile(atlume::wifiConfigPath(), "{\"\xef\xbb\xbfwifi.ssid\": \"old\"}"));
+
+    QVERIFY(atlume::saveWifiConfig(atlume::wifiConfigPath(), saved));
+    QVERIFY(atlume::saveSoftApConfig(atlume::softApConfigPath(), saved));
+
+    for (const atlume::WifiCredentials &read :
+         {atlume::readWifiConfig(atlume::wifiConfigPath()),
+          atlume::readSoftApConfig(atlume::softApConfigPath())}) {
+        QCOMPARE(read.ssid, saved.ssid);
+        QCOMPARE(read.password, saved.password);
+    }
 }
 
 void TestWifiConfFile::missingDirectoryFailsQuietly()

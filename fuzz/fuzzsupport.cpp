@@ -1,0 +1,127 @@
+#include "fuzzsupport.h"
+
+#include <QVector>
+#include <cstdio>
+#include <cstdlib>
+
+namespace fuzz {
+
+namespace {
+
+// Bytes in a sequence that starts with lead, 0 for a byte that starts none.
+int sequenceLength(uchar lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xc2 && lead <= 0xdf)
+        return 2;
+    if (lead >= 0xe0 && lead <= 0xef)
+        return 3;
+    if (lead >= 0xf0 && lead <= 0xf4)
+        return 4;
+    return 0;
+}
+
+// The narrower second-byte ranges after E0, ED, F0 and F4 are what rule out
+// overlong forms, encoded surrogates and code points past U+10FFFF.
+bool fitsAfter(uchar lead, uchar second)
+{
+    const uchar low = lead == 0xe0 ? 0xa0 : lead == 0xf0 ? 0x90 : 0x80;
+    const uchar high = lead == 0xed ? 0x9f : lead == 0xf4 ? 0x8f : 0xbf;
+    return second >= low && second <= high;
+}
+
+} // namespace
+
+void require(bool holds, const char *property)
+{
+    if (holds)
+        return;
+    std::fprintf(stderr, "property broken: %s\n", property);
+    std::abort();
+}
+
+Input::Input(const uint8_t *data, size_t size)
+    : bytes(reinterpret_cast<const char *>(data), int(size))
+{
+}
+
+int Input::takeByte()
+{
+    return offset < bytes.size() ? uchar(bytes.at(offset++)) : 0;
+}
+
+QByteArray Input::take(int count)
+{
+    const QByteArray taken = bytes.mid(offset, count);
+    offset += taken.size();
+    return taken;
+}
+
+QByteArray Input::rest()
+{
+    return take(bytes.size() - offset);
+}
+
+int unfinishedUtf8Tail(const QByteArray &bytes)
+{
+    int i = 0;
+    while (i < bytes.size()) {
+        const uchar lead = bytes.at(i);
+        const int length = sequenceLength(lead);
+        if (length == 0)
+            return -1;
+        for (int k = 1; k < length; ++k) {
+            if (i + k == bytes.size())
+                return k;
+            const uchar next = bytes.at(i + k);
+            if (k == 1 ? !fitsAfter(lead, next) : (next & 0xc0) != 0x80)
+                return -1;
+        }
+        i += length;
+    }
+    return 0;
+}
+
+QString fromUtf16Bytes(const QByteArray &bytes)
+{
+    return QString(reinterpret_cast<const QChar *>(bytes.constData()), bytes.size() / 2);
+}
+
+QByteArray utf8Of(const QString &text)
+{
+    QByteArray utf8;
+    const QVector<uint> codePoints = text.toUcs4();
+    for (uint c : codePoints) {
+        if (c < 0x80) {
+            utf8 += char(c);
+            continue;
+        }
+        const int continuations = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        const uchar leadMarks[] = {0, 0xc0, 0xe0, 0xf0};
+        utf8 += char(leadMarks[continuations] | (c >> (6 * continuations)));
+        for (int k = continuations - 1; k >= 0; --k)
+            utf8 += char(0x80 | ((c >> (6 * k)) & 0x3f));
+    }
+    return utf8;
+}
+
+bool hasLoneSurrogate(const QString &text)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+bool nestsShallowly(const QByteArray &json)
+{
+    constexpr int kMaxBrackets = 100;
+    return json.count('[') + json.count('{') <= kMaxBrackets;
+}
+
+} // namespace fuzz
