@@ -1,3 +1,4 @@
+#include "dialogsupport.h"
 #include "testsupport.h"
 
 #include "aboutdialog.h"
@@ -6,12 +7,10 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QTranslator>
 #include <QWindow>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -19,10 +18,6 @@ namespace {
 const QString kVersionText = QStringLiteral(
     "    这是 v1.0 版本，本程序可作为一个串口调试工具使用，也可以利用 Nimbrel云 IoT AT "
     "指令集和Nimbrel云物联网平台进行互动。");
-
-// Far beyond any event round trip; only reached when the dialog failed to end.
-constexpr int kGuardMs = 10000;
-constexpr int kGuardResult = 4242;
 
 class ContextTagger : public QTranslator {
 public:
@@ -55,9 +50,6 @@ private slots:
     void windowCloseEndsExec();
 
 private:
-    // Runs the dialog modally while `action` is delivered from inside exec();
-    // a guard timer ends a dialog that would otherwise never return.
-    int execWhile(AboutDialog &dialog, const std::function<void()> &action);
     template <typename T> T *child(AboutDialog &dialog, const char *name)
     {
         return dialog.findChild<T *>(QString::fromLatin1(name));
@@ -74,19 +66,6 @@ void AboutDialogTest::init()
 void AboutDialogTest::cleanup()
 {
     workDir.reset();
-}
-
-int AboutDialogTest::execWhile(AboutDialog &dialog, const std::function<void()> &action)
-{
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, &dialog, [&dialog] { dialog.done(kGuardResult); });
-    guard.start(kGuardMs);
-    QTimer::singleShot(0, &dialog, [&dialog, action] {
-        if (QTest::qWaitForWindowExposed(&dialog))
-            action();
-    });
-    return dialog.exec();
 }
 
 void AboutDialogTest::cannotBeResized()
@@ -253,8 +232,8 @@ void AboutDialogTest::okEndsExec()
     QSignalSpy finished(&dialog, &QDialog::finished);
     auto *ok = child<QPushButton>(dialog, "pushButton");
     QVERIFY(ok);
-    const int result = execWhile(dialog, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
-    QVERIFY(result != kGuardResult);
+    DialogHand hand([ok](QDialog *) { QTest::mouseClick(ok, Qt::LeftButton); });
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
     QCOMPARE(finished.count(), 1);
     QVERIFY(!dialog.isVisible());
 }
@@ -265,11 +244,11 @@ void AboutDialogTest::windowCloseEndsExec()
     QSignalSpy finished(&dialog, &QDialog::finished);
     // The title bar's close button reaches the dialog as a close event on its
     // native window, as the window system delivers it.
-    const int result = execWhile(dialog, [&dialog] {
+    DialogHand hand([](QDialog *modal) {
         QCloseEvent close;
-        QCoreApplication::sendEvent(dialog.windowHandle(), &close);
+        QCoreApplication::sendEvent(modal->windowHandle(), &close);
     });
-    QVERIFY(result != kGuardResult);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
     QCOMPARE(finished.count(), 1);
     QVERIFY(!dialog.isVisible());
 }

@@ -13,7 +13,6 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolButton>
 
 #include "buttoncombobox.h"
@@ -329,7 +328,7 @@ void TestPortSelection::doubleClickOpensSettingsDialog()
 
     QString title;
     bool hasHelpButton = true;
-    whenModalShown([&](QWidget *dialog) {
+    DialogHand hand([&](QDialog *dialog) {
         title = dialog->windowTitle();
         hasHelpButton = dialog->windowFlags().testFlag(Qt::WindowContextHelpButtonHint);
         auto *baud = dialog->findChild<QComboBox *>("setBaudRateCB");
@@ -359,7 +358,7 @@ void TestPortSelection::doubleClickOnAnotherPortStoresTheLeftOne()
     selectPort(window, "ttyA");
     widget<QLineEdit>(window, "productIDLineEdit")->setText("left");
 
-    whenModalShown([](QWidget *dialog) { dialog->close(); });
+    DialogHand hand([](QDialog *dialog) { dialog->close(); });
     QMetaObject::invokeMethod(&window, "on_portListWidget_itemDoubleClicked",
                               Q_ARG(QListWidgetItem *, portItem(window, "ttyB")));
     QCOMPARE(portOf(window)->portName(), QStringLiteral("ttyB"));

@@ -15,8 +15,6 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <QTimer>
-#include <functional>
 
 namespace {
 
@@ -460,7 +458,7 @@ void TestSoftApDialog::okHandsBackAndSavesExactlyTwoMembers()
                                                QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         const Fields f = fieldsOf(modal);
         QCOMPARE(f.ssid->text(), QStringLiteral("old"));
         f.ssid->clear();
@@ -485,7 +483,7 @@ void TestSoftApDialog::okWithoutConfDirectoryStillHandsBack()
     TempWorkDir work(false);
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         const Fields f = fieldsOf(modal);
         QTest::keyClicks(f.ssid, QStringLiteral("ap1"));
         QTest::keyClicks(f.password, QStringLiteral("12345678"));
@@ -515,7 +513,7 @@ void TestSoftApDialog::closingOtherwiseHandsNothingBack()
     QVERIFY(writeWholeFile(kConfig, stored));
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [how](QDialog *modal) {
+    DialogHand hand([how](QDialog *modal) {
         const Fields f = fieldsOf(modal);
         QTest::keyClicks(f.ssid, QStringLiteral("x"));
         QVERIFY(f.ok->isEnabled());

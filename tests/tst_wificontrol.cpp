@@ -11,14 +11,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QWindow>
-#include <functional>
 
 #include "buttoncombobox.h"
 
@@ -125,65 +122,6 @@ void chooseFromList(ButtonCombobox *control, int row)
     QTRY_VERIFY(!control->view()->isVisible());
     QCOMPARE(control->currentIndex(), row);
 }
-
-// Works the dialog that a press opens, from inside its exec(). Any dialog
-// that appears is counted and handed to the action; one the action leaves
-// open is rejected after a while, so a test fails instead of hanging.
-class DialogHand : public QObject {
-public:
-    using Action = std::function<void(QDialog *)>;
-
-    explicit DialogHand(Action action) : action(std::move(action))
-    {
-        poll.setInterval(10);
-        connect(&poll, &QTimer::timeout, this, &DialogHand::look);
-        QTimer::singleShot(0, this, &DialogHand::look);
-        poll.start();
-    }
-
-    int dialogs = 0;
-    int modalDialogs = 0; // those that QApplication::activeModalWidget() reported
-    QString className;
-    QStringList problems;
-
-private:
-    void look()
-    {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        const bool modal = dialog != nullptr;
-        if (!dialog)
-            dialog = visibleDialog();
-        if (!dialog || dialog == current)
-            return;
-        current = dialog;
-        ++dialogs;
-        if (modal)
-            ++modalDialogs;
-        className = QString::fromLatin1(dialog->metaObject()->className());
-        action(dialog);
-        QTimer::singleShot(3000, dialog, [this, dialog] {
-            if (dialog->isVisible()) {
-                problems << QStringLiteral("the dialog stayed open");
-                dialog->reject();
-            }
-        });
-    }
-
-    static QDialog *visibleDialog()
-    {
-        const auto windows = QApplication::topLevelWidgets();
-        for (QWidget *window : windows) {
-            auto *dialog = qobject_cast<QDialog *>(window);
-            if (dialog && dialog->isVisible())
-                return dialog;
-        }
-        return nullptr;
-    }
-
-    Action action;
-    QTimer poll;
-    QPointer<QDialog> current;
-};
 
 // Types as a user does: click into the field, select all, type over it.
 void typeInto(QLineEdit *field, const QString &text)

@@ -11,8 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
-#include <functional>
 
 namespace {
 
@@ -221,12 +219,12 @@ void TestWifiSettingDialog::okHandsTheValuesBackAndSaves()
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
     QSignalSpy accepted(&dialog, &QDialog::accepted);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         QTest::keyClicks(fieldsOf(modal).ssid, QStringLiteral(" net "));
         typeAndConfirm(modal, QString(), QStringLiteral("        "));
     });
 
-    QVERIFY(dialog.exec() != -1);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
 
     QVERIFY(!dialog.isVisible());
     QCOMPARE(ssid, QStringLiteral(" net "));
@@ -254,14 +252,14 @@ void TestWifiSettingDialog::okKeepsOtherMembersOwnerOnly()
                                                QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         const Fields f = fieldsOf(modal);
         f.ssid->clear();
         f.password->clear();
         typeAndConfirm(modal, QStringLiteral("new"), QStringLiteral("newpassword"));
     });
 
-    QVERIFY(dialog.exec() != -1);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
 
     QCOMPARE(ssid, QStringLiteral("new"));
     const QJsonDocument saved = QJsonDocument::fromJson(readWholeFile(kConfig));
@@ -280,11 +278,11 @@ void TestWifiSettingDialog::okLeavesAnArrayUntouched()
     QVERIFY(writeWholeFile(kConfig, array));
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         typeAndConfirm(modal, QStringLiteral("net"), QStringLiteral("password"));
     });
 
-    QVERIFY(dialog.exec() != -1);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
 
     QCOMPARE(ssid, QStringLiteral("net"));
     QCOMPARE(password, QStringLiteral("password"));
@@ -296,11 +294,11 @@ void TestWifiSettingDialog::okWithoutConfDirectoryStillHandsBack()
     TempWorkDir work(false);
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         typeAndConfirm(modal, QStringLiteral("net"), QStringLiteral("password"));
     });
 
-    QVERIFY(dialog.exec() != -1);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
 
     QCOMPARE(ssid, QStringLiteral("net"));
     QCOMPARE(password, QStringLiteral("password"));
@@ -323,7 +321,7 @@ void TestWifiSettingDialog::closingOtherwiseHandsNothingBack()
     QVERIFY(writeWholeFile(kConfig, stored));
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [how](QDialog *modal) {
+    DialogHand hand([how](QDialog *modal) {
         const Fields f = fieldsOf(modal);
         QTest::keyClicks(f.ssid, QStringLiteral("edited"));
         QVERIFY(f.ok->isEnabled());

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolButton>
 
 // Every control that the form wires by name reaches its slot, once.
@@ -29,16 +28,6 @@ private slots:
     void foldButtonFoldsTheIotGroups();
     void helpMenuOpensAboutDialog();
 };
-
-namespace {
-void closeActiveModalSoon(QString *className)
-{
-    whenModalShown([className](QWidget *dialog) {
-        *className = QString::fromLatin1(dialog->metaObject()->className());
-        dialog->close();
-    });
-}
-} // namespace
 
 void TestWiring::scanButtonRebuildsTheList()
 {
@@ -64,12 +53,11 @@ void TestWiring::listSelectionAndDoubleClick()
     selectPort(window, "ttyA");
     QCOMPARE(portOf(window)->portName(), QStringLiteral("ttyA"));
 
-    QString opened;
-    closeActiveModalSoon(&opened);
+    DialogHand hand([](QDialog *dialog) { dialog->close(); });
     auto *list = widget<QListWidget>(window, "portListWidget");
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                        list->visualItemRect(portItem(window, "ttyA")).center());
-    QCOMPARE(opened, QStringLiteral("SeriPortConfSetting"));
+    QCOMPARE(hand.className, QStringLiteral("SeriPortConfSetting"));
 }
 
 void TestWiring::connectButtonTriesToOpen()
@@ -204,10 +192,9 @@ void TestWiring::helpMenuOpensAboutDialog()
     TempWorkDir work;
     MainWindow window;
     window.show();
-    QString opened;
-    closeActiveModalSoon(&opened);
+    DialogHand hand([](QDialog *dialog) { dialog->close(); });
     window.findChild<QAction *>("action_Nimbrel_IoT")->trigger();
-    QCOMPARE(opened, QStringLiteral("AboutDialog"));
+    QCOMPARE(hand.className, QStringLiteral("AboutDialog"));
     // The dialog lived on the slot's stack and is gone.
     QCOMPARE(window.findChildren<AboutDialog *>().size(), 0);
 }
