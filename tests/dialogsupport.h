@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 #include <QWindow>
@@ -86,3 +89,33 @@ private:
     QTimer poll;
     QPointer<QDialog> current;
 };
+
+// The fields and buttons of either Wi-Fi dialog; the two name their fields differently.
+struct WifiFields {
+    QLineEdit *ssid;
+    QLineEdit *password;
+    QPushButton *ok;
+    QPushButton *cancel;
+};
+
+inline WifiFields fieldsOf(QWidget *dialog)
+{
+    const bool softAp = dialog->inherits("softAPConnectWifi");
+    auto *box = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+    return {dialog->findChild<QLineEdit *>(softAp ? QStringLiteral("ssid_line_edit")
+                                                  : QStringLiteral("ssidLineEdit")),
+            dialog->findChild<QLineEdit *>(softAp ? QStringLiteral("passwd_line_edit")
+                                                  : QStringLiteral("passwdLineEdit")),
+            box ? box->button(QDialogButtonBox::Ok) : nullptr,
+            box ? box->button(QDialogButtonBox::Cancel) : nullptr};
+}
+
+// Types into both fields of a Wi-Fi dialog as a user would and presses OK.
+inline void typeAndConfirm(QDialog *dialog, const QString &ssid, const QString &password)
+{
+    const WifiFields f = fieldsOf(dialog);
+    QTest::keyClicks(f.ssid, ssid);
+    QTest::keyClicks(f.password, password);
+    QVERIFY(f.ok->isEnabled());
+    QTest::mouseClick(f.ok, Qt::LeftButton);
+}

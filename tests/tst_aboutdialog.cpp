@@ -7,7 +7,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTranslator>
 #include <QWindow>
 #include <QtTest>
 
@@ -18,15 +17,6 @@ namespace {
 const QString kVersionText = QStringLiteral(
     "    这是 v1.0 版本，本程序可作为一个串口调试工具使用，也可以利用 Nimbrel云 IoT AT "
     "指令集和Nimbrel云物联网平台进行互动。");
-
-class ContextTagger : public QTranslator {
-public:
-    QString translate(const char *context, const char *sourceText, const char *, int) const override
-    {
-        return QString::fromUtf8(context) + QLatin1Char('|') + QString::fromUtf8(sourceText);
-    }
-    bool isEmpty() const override { return false; }
-};
 
 } // namespace
 

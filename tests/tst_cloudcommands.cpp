@@ -34,19 +34,6 @@ int sentCounter(const MainWindow &window)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
-QString consoleText(const MainWindow &window)
-{
-    return widget<QTextBrowser>(window, "textBrowser")->toPlainText();
-}
-
-QByteArray wire(const QList<QByteArray> &lines)
-{
-    QByteArray bytes;
-    for (const QByteArray &line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
-
 } // namespace
 
 class TestCloudCommands : public QObject {

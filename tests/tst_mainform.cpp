@@ -7,7 +7,6 @@
 
 #include <QMainWindow>
 #include <QSpacerItem>
-#include <QTranslator>
 #include <QtTest>
 
 #include <memory>
@@ -98,17 +97,6 @@ const FormObject kFormObjects[] = {
     {"menu_S", "QMenu"},
     {"menu_H", "QMenu"},
     {"statusbar", "QStatusBar"},
-};
-
-// Answers every lookup with its context in front, so that a test sees which
-// context each text was looked up in.
-class ContextTagger : public QTranslator {
-public:
-    QString translate(const char *context, const char *sourceText, const char *, int) const override
-    {
-        return QString::fromUtf8(context) + QLatin1Char('|') + QString::fromUtf8(sourceText);
-    }
-    bool isEmpty() const override { return false; }
 };
 
 // Names a layout item the way the tables below do: by its widget's or

@@ -1,10 +1,8 @@
 #include "testsupport.h"
 #include "windowsupport.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,20 +14,6 @@
 #include <QToolButton>
 
 #include "buttoncombobox.h"
-
-namespace {
-QJsonObject readJson(const QString &path)
-{
-    return QJsonDocument::fromJson(readWholeFile(path)).object();
-}
-
-void showAndActivate(MainWindow &window)
-{
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
-} // namespace
 
 class TestPortSelection : public QObject {
     Q_OBJECT
@@ -310,7 +294,7 @@ void TestPortSelection::closingStoresSelectedPort()
     QVERIFY(window.isHidden());
     QCOMPARE(QFileInfo::exists("conf/portConf/ttyA_CONF.json"), select);
     if (select) {
-        const QJsonObject stored = readJson("conf/portConf/ttyA_CONF.json");
+        const QJsonObject stored = readJsonObject("conf/portConf/ttyA_CONF.json");
         QCOMPARE(stored.size(), 8);
         QCOMPARE(stored.value("ProductID").toString(), QString());
         QCOMPARE(stored.value("BaudRate").toInt(), 115200);
@@ -345,7 +329,7 @@ void TestPortSelection::doubleClickOpensSettingsDialog()
     // The new parameters reach the file only at the next switch or close.
     QVERIFY(!QFileInfo::exists("conf/portConf/ttyA_CONF.json"));
     window.close();
-    QCOMPARE(readJson("conf/portConf/ttyA_CONF.json").value("BaudRate").toInt(), 9600);
+    QCOMPARE(readJsonObject("conf/portConf/ttyA_CONF.json").value("BaudRate").toInt(), 9600);
 }
 
 void TestPortSelection::doubleClickOnAnotherPortStoresTheLeftOne()
@@ -362,7 +346,7 @@ void TestPortSelection::doubleClickOnAnotherPortStoresTheLeftOne()
     QMetaObject::invokeMethod(&window, "on_portListWidget_itemDoubleClicked",
                               Q_ARG(QListWidgetItem *, portItem(window, "ttyB")));
     QCOMPARE(portOf(window)->portName(), QStringLiteral("ttyB"));
-    QCOMPARE(readJson("conf/portConf/ttyA_CONF.json").value("ProductID").toString(),
+    QCOMPARE(readJsonObject("conf/portConf/ttyA_CONF.json").value("ProductID").toString(),
              QStringLiteral("left"));
 }
 

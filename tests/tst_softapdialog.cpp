@@ -20,22 +20,6 @@ namespace {
 
 const QString kConfig = QStringLiteral("conf/softAPConf.json");
 
-struct Fields {
-    QLineEdit *ssid;
-    QLineEdit *password;
-    QPushButton *ok;
-    QPushButton *cancel;
-};
-
-Fields fieldsOf(QWidget *dialog)
-{
-    auto *box = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-    return {dialog->findChild<QLineEdit *>(QStringLiteral("ssid_line_edit")),
-            dialog->findChild<QLineEdit *>(QStringLiteral("passwd_line_edit")),
-            box ? box->button(QDialogButtonBox::Ok) : nullptr,
-            box ? box->button(QDialogButtonBox::Cancel) : nullptr};
-}
-
 struct Cell {
     int row = -1, column = -1, rowSpan = -1, columnSpan = -1;
     bool operator==(const Cell &o) const
@@ -110,7 +94,7 @@ void TestSoftApDialog::formSettings()
     TempWorkDir work;
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
     QVERIFY(f.ssid && f.password && f.ok && f.cancel);
 
     QCOMPARE(dialog.objectName(), QStringLiteral("softAPConnectWifi"));
@@ -238,7 +222,7 @@ void TestSoftApDialog::validatorsUseQRegExp()
     TempWorkDir work;
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
 
     const QString ssidPattern =
         QLatin1String("[a-zA-Z0-9_") + QChar('\\') + QLatin1String("-]{1,}");
@@ -325,7 +309,7 @@ void TestSoftApDialog::shortPasswordMayGrow()
     TempWorkDir work;
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
     QTest::keyClicks(f.ssid, QStringLiteral("ap1"));
 
     QTest::keyClicks(f.password, QStringLiteral("x"));
@@ -344,7 +328,7 @@ void TestSoftApDialog::inputMethodsAreOff()
     softAPConnectWifi dialog(&ssid, &password, nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
 
     for (QLineEdit *edit : {f.ssid, f.password}) {
         edit->setFocus();
@@ -396,7 +380,7 @@ void TestSoftApDialog::fillsFromTheFile()
 
     softAPConnectWifi dialog(&callerSsid, &callerPassword, nullptr);
 
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
     QCOMPARE(f.ssid->text(), ssid);
     QCOMPARE(f.password->text(), password);
     QCOMPARE(f.ok->isEnabled(), okEnabled);
@@ -431,7 +415,7 @@ void TestSoftApDialog::okFollowsTheLengths()
     TempWorkDir work;
     QString callerSsid, callerPassword;
     softAPConnectWifi dialog(&callerSsid, &callerPassword, nullptr);
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
 
     QTest::keyClicks(f.ssid, ssid);
     QTest::keyClicks(f.password, password);
@@ -459,7 +443,7 @@ void TestSoftApDialog::okHandsBackAndSavesExactlyTwoMembers()
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
     DialogHand hand([](QDialog *modal) {
-        const Fields f = fieldsOf(modal);
+        const WifiFields f = fieldsOf(modal);
         QCOMPARE(f.ssid->text(), QStringLiteral("old"));
         f.ssid->clear();
         f.password->clear();
@@ -484,7 +468,7 @@ void TestSoftApDialog::okWithoutConfDirectoryStillHandsBack()
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
     DialogHand hand([](QDialog *modal) {
-        const Fields f = fieldsOf(modal);
+        const WifiFields f = fieldsOf(modal);
         QTest::keyClicks(f.ssid, QStringLiteral("ap1"));
         QTest::keyClicks(f.password, QStringLiteral("12345678"));
         QTest::mouseClick(f.ok, Qt::LeftButton);
@@ -514,7 +498,7 @@ void TestSoftApDialog::closingOtherwiseHandsNothingBack()
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
     DialogHand hand([how](QDialog *modal) {
-        const Fields f = fieldsOf(modal);
+        const WifiFields f = fieldsOf(modal);
         QTest::keyClicks(f.ssid, QStringLiteral("x"));
         QVERIFY(f.ok->isEnabled());
         if (how == QLatin1String("cancel"))

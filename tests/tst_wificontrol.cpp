@@ -4,11 +4,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -37,38 +34,15 @@ ButtonCombobox *wifiControl(const MainWindow &window)
     return widget<ButtonCombobox>(window, "connect_wifi_btn");
 }
 
-QString sentLabel(const MainWindow &window)
-{
-    return widget<QLabel>(window, "orderHasSendLabel")->text();
-}
-
 QString sentLabelFor(int count)
 {
     return QString::fromUtf8("已发送信息：") + QString::number(count) + QString::fromUtf8("条");
-}
-
-QString consoleText(const MainWindow &window)
-{
-    return widget<QTextBrowser>(window, "textBrowser")->toPlainText();
 }
 
 bool itemZeroAvailable(const ButtonCombobox *control)
 {
     const Qt::ItemFlags flags = control->model()->flags(control->model()->index(0, 0));
     return flags.testFlag(Qt::ItemIsEnabled) && flags.testFlag(Qt::ItemIsSelectable);
-}
-
-QByteArray wire(const QList<QByteArray> &lines)
-{
-    QByteArray bytes;
-    for (const QByteArray &line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
-
-QJsonObject jsonObjectOf(const QString &path)
-{
-    return QJsonDocument::fromJson(readWholeFile(path)).object();
 }
 
 // The control's text part, left of the arrow square.
@@ -141,26 +115,21 @@ DialogHand::Action fillAndEnd(QStringList *problems, const QString &ssid, const 
                               const QString &ending)
 {
     return [=](QDialog *dialog) {
-        const bool softAp = dialog->inherits("softAPConnectWifi");
-        auto *ssidField = dialog->findChild<QLineEdit *>(softAp ? QStringLiteral("ssid_line_edit")
-                                                                : QStringLiteral("ssidLineEdit"));
-        auto *passwordField = dialog->findChild<QLineEdit *>(
-            softAp ? QStringLiteral("passwd_line_edit") : QStringLiteral("passwdLineEdit"));
-        auto *box = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-        if (!ssidField || !passwordField || !box) {
+        const WifiFields f = fieldsOf(dialog);
+        if (!f.ssid || !f.password || !f.ok || !f.cancel) {
             *problems << QStringLiteral("dialog fields not found");
             return;
         }
         if (!ssid.isNull())
-            typeInto(ssidField, ssid);
+            typeInto(f.ssid, ssid);
         if (!password.isNull())
-            typeInto(passwordField, password);
+            typeInto(f.password, password);
         if (ending == QLatin1String("ok")) {
-            if (!box->button(QDialogButtonBox::Ok)->isEnabled())
+            if (!f.ok->isEnabled())
                 *problems << QStringLiteral("OK is disabled");
-            QTest::mouseClick(box->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            QTest::mouseClick(f.ok, Qt::LeftButton);
         } else if (ending == QLatin1String("cancel")) {
-            QTest::mouseClick(box->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+            QTest::mouseClick(f.cancel, Qt::LeftButton);
         } else if (ending == QLatin1String("close")) {
             if (!dialog->windowHandle()) {
                 *problems << QStringLiteral("the dialog has no window");
@@ -168,7 +137,7 @@ DialogHand::Action fillAndEnd(QStringList *problems, const QString &ssid, const 
             }
             dialog->windowHandle()->close();
         } else if (ending == QLatin1String("escape")) {
-            QTest::keyClick(passwordField, Qt::Key_Escape);
+            QTest::keyClick(f.password, Qt::Key_Escape);
         }
     };
 }
@@ -347,7 +316,7 @@ void TestWifiControl::pressSendsTheItemsLines()
 
     if (!file.isEmpty()) {
         if (ending == QLatin1String("ok")) {
-            QCOMPARE(jsonObjectOf(file), fileAfter);
+            QCOMPARE(readJsonObject(file), fileAfter);
         } else if (fileBefore.isNull()) {
             QVERIFY(!QFile::exists(file));
         } else {

@@ -16,32 +16,6 @@ namespace {
 
 const QString kConfig = QStringLiteral("conf/config.json");
 
-struct Fields {
-    QLineEdit *ssid;
-    QLineEdit *password;
-    QPushButton *ok;
-    QPushButton *cancel;
-};
-
-Fields fieldsOf(QWidget *dialog)
-{
-    auto *box = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-    return {dialog->findChild<QLineEdit *>(QStringLiteral("ssidLineEdit")),
-            dialog->findChild<QLineEdit *>(QStringLiteral("passwdLineEdit")),
-            box ? box->button(QDialogButtonBox::Ok) : nullptr,
-            box ? box->button(QDialogButtonBox::Cancel) : nullptr};
-}
-
-// Types into both fields as a user would and presses OK.
-void typeAndConfirm(QDialog *modal, const QString &ssid, const QString &password)
-{
-    const Fields f = fieldsOf(modal);
-    QTest::keyClicks(f.ssid, ssid);
-    QTest::keyClicks(f.password, password);
-    QVERIFY(f.ok->isEnabled());
-    QTest::mouseClick(f.ok, Qt::LeftButton);
-}
-
 } // namespace
 
 class TestWifiSettingDialog : public QObject {
@@ -66,7 +40,7 @@ void TestWifiSettingDialog::formSettings()
     TempWorkDir work;
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
     QVERIFY(f.ssid && f.password && f.ok && f.cancel);
 
     QCOMPARE(dialog.objectName(), QStringLiteral("wifi_setting_dialog"));
@@ -152,7 +126,7 @@ void TestWifiSettingDialog::fillsFromTheFile()
 
     wifi_setting_dialog dialog(&callerSsid, &callerPassword, nullptr);
 
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
     QCOMPARE(f.ssid->text(), ssid);
     QCOMPARE(f.password->text(), password);
     QCOMPARE(f.ok->isEnabled(), okEnabled);
@@ -193,7 +167,7 @@ void TestWifiSettingDialog::okFollowsTheLengths()
     TempWorkDir work;
     QString callerSsid, callerPassword;
     wifi_setting_dialog dialog(&callerSsid, &callerPassword, nullptr);
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
     QVERIFY(!f.ok->isEnabled());
 
     // Typed in either order, the rule is checked after every keystroke.
@@ -253,7 +227,7 @@ void TestWifiSettingDialog::okKeepsOtherMembersOwnerOnly()
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
     DialogHand hand([](QDialog *modal) {
-        const Fields f = fieldsOf(modal);
+        const WifiFields f = fieldsOf(modal);
         f.ssid->clear();
         f.password->clear();
         typeAndConfirm(modal, QStringLiteral("new"), QStringLiteral("newpassword"));
@@ -322,7 +296,7 @@ void TestWifiSettingDialog::closingOtherwiseHandsNothingBack()
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
     DialogHand hand([how](QDialog *modal) {
-        const Fields f = fieldsOf(modal);
+        const WifiFields f = fieldsOf(modal);
         QTest::keyClicks(f.ssid, QStringLiteral("edited"));
         QVERIFY(f.ok->isEnabled());
         if (how == QLatin1String("cancel"))

@@ -47,9 +47,7 @@ void TestWiring::listSelectionAndDoubleClick()
     FakePortList ports;
     ports.ports = QStringList{"ttyA"};
     MainWindow window;
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    showAndActivate(window);
     selectPort(window, "ttyA");
     QCOMPARE(portOf(window)->portName(), QStringLiteral("ttyA"));
 

@@ -7,11 +7,12 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QStringList>
-#include <QTimer>
+#include <QTextBrowser>
 #include <QtTest>
 
 // The port list that the window sees, for tests that make ports appear and vanish.
@@ -36,6 +37,17 @@ template <class T> T *widget(const QWidget &window, const char *name)
     return found;
 }
 
+inline QString consoleText(const MainWindow &window)
+{
+    return widget<QTextBrowser>(window, "textBrowser")->toPlainText();
+}
+
+// The count of lines sent, as the label over the console shows it.
+inline QString sentLabel(const MainWindow &window)
+{
+    return widget<QLabel>(window, "orderHasSendLabel")->text();
+}
+
 inline QSerialPort *portOf(const MainWindow &window)
 {
     return window.findChild<QSerialPort *>();
@@ -46,6 +58,14 @@ inline QListWidgetItem *portItem(const MainWindow &window, const QString &name)
     const auto items =
         widget<QListWidget>(window, "portListWidget")->findItems(name, Qt::MatchExactly);
     return items.isEmpty() ? nullptr : items.first();
+}
+
+// Shows the window as the one that takes the keyboard, as a user's window is.
+inline void showAndActivate(MainWindow &window)
+{
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
 }
 
 // Selects a port the way a click on its row does.
