@@ -20,7 +20,7 @@ const QString kVersionText = QStringLiteral(
 
 } // namespace
 
-class AboutDialogTest : public QObject {
+class TestAboutDialog : public QObject {
     Q_OBJECT
 
 private slots:
@@ -28,12 +28,12 @@ private slots:
     void cleanup();
 
     void cannotBeResized();
-    void texts_data();
-    void texts();
+    void showsItsTexts_data();
+    void showsItsTexts();
     void textsAreLookedUpInAboutDialogContext_data();
     void textsAreLookedUpInAboutDialogContext();
-    void gridCells_data();
-    void gridCells();
+    void placesEachWidgetInItsGridCell_data();
+    void placesEachWidgetInItsGridCell();
     void labelsAreShapedAndAligned();
     void versionTextWrapsInsideItsColumn();
     void okEndsExec();
@@ -48,17 +48,17 @@ private:
     std::unique_ptr<TempWorkDir> workDir;
 };
 
-void AboutDialogTest::init()
+void TestAboutDialog::init()
 {
     workDir = std::make_unique<TempWorkDir>();
 }
 
-void AboutDialogTest::cleanup()
+void TestAboutDialog::cleanup()
 {
     workDir.reset();
 }
 
-void AboutDialogTest::cannotBeResized()
+void TestAboutDialog::cannotBeResized()
 {
     AboutDialog dialog(nullptr);
     QCOMPARE(dialog.minimumSize(), QSize(550, 300));
@@ -72,7 +72,7 @@ void AboutDialogTest::cannotBeResized()
     QCOMPARE(dialog.size(), QSize(550, 300));
 }
 
-void AboutDialogTest::texts_data()
+void TestAboutDialog::showsItsTexts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("property");
@@ -87,7 +87,7 @@ void AboutDialogTest::texts_data()
     QTest::newRow("pushButton") << "pushButton" << QByteArray("text") << "OK";
 }
 
-void AboutDialogTest::texts()
+void TestAboutDialog::showsItsTexts()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, property);
@@ -99,12 +99,12 @@ void AboutDialogTest::texts()
     QCOMPARE(found->property(property.constData()).toString(), text);
 }
 
-void AboutDialogTest::textsAreLookedUpInAboutDialogContext_data()
+void TestAboutDialog::textsAreLookedUpInAboutDialogContext_data()
 {
-    texts_data();
+    showsItsTexts_data();
 }
 
-void AboutDialogTest::textsAreLookedUpInAboutDialogContext()
+void TestAboutDialog::textsAreLookedUpInAboutDialogContext()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, property);
@@ -119,7 +119,7 @@ void AboutDialogTest::textsAreLookedUpInAboutDialogContext()
     QCOMPARE(found->property(property.constData()).toString(), expected);
 }
 
-void AboutDialogTest::gridCells_data()
+void TestAboutDialog::placesEachWidgetInItsGridCell_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("row");
@@ -133,7 +133,7 @@ void AboutDialogTest::gridCells_data()
     QTest::newRow("pushButton") << "pushButton" << 4 << 1 << 1 << 1;
 }
 
-void AboutDialogTest::gridCells()
+void TestAboutDialog::placesEachWidgetInItsGridCell()
 {
     QFETCH(QString, name);
     QFETCH(int, row);
@@ -160,7 +160,7 @@ void AboutDialogTest::gridCells()
     QCOMPARE(actualColumnSpan, columnSpan);
 }
 
-void AboutDialogTest::labelsAreShapedAndAligned()
+void TestAboutDialog::labelsAreShapedAndAligned()
 {
     AboutDialog dialog(nullptr);
     QCOMPARE(dialog.font().family(), QStringLiteral("新宋体"));
@@ -202,7 +202,7 @@ void AboutDialogTest::labelsAreShapedAndAligned()
     QCOMPARE(ok->maximumSize(), QSize(75, 24));
 }
 
-void AboutDialogTest::versionTextWrapsInsideItsColumn()
+void TestAboutDialog::versionTextWrapsInsideItsColumn()
 {
     AboutDialog dialog(nullptr);
     dialog.show();
@@ -216,7 +216,7 @@ void AboutDialogTest::versionTextWrapsInsideItsColumn()
     QVERIFY(version->height() >= version->heightForWidth(version->width()));
 }
 
-void AboutDialogTest::okEndsExec()
+void TestAboutDialog::okEndsExec()
 {
     AboutDialog dialog(nullptr);
     QSignalSpy finished(&dialog, &QDialog::finished);
@@ -228,7 +228,7 @@ void AboutDialogTest::okEndsExec()
     QVERIFY(!dialog.isVisible());
 }
 
-void AboutDialogTest::windowCloseEndsExec()
+void TestAboutDialog::windowCloseEndsExec()
 {
     AboutDialog dialog(nullptr);
     QSignalSpy finished(&dialog, &QDialog::finished);
@@ -243,5 +243,5 @@ void AboutDialogTest::windowCloseEndsExec()
     QVERIFY(!dialog.isVisible());
 }
 
-QTEST_MAIN(AboutDialogTest)
+QTEST_MAIN(TestAboutDialog)
 #include "tst_aboutdialog.moc"

@@ -116,7 +116,7 @@ QString itemName(QLayoutItem *item)
 
 } // namespace
 
-class MainFormTest : public QObject {
+class TestMainForm : public QObject {
     Q_OBJECT
 
 private slots:
@@ -140,28 +140,28 @@ private slots:
     void splitterStacksConsoleOverInput();
     void spacerPushesExtensionAreaUp();
 
-    void texts_data();
-    void texts();
+    void showsTheTextsOfTheForm_data();
+    void showsTheTextsOfTheForm();
     void textsAreLookedUpInMainWindowContext_data();
     void textsAreLookedUpInMainWindowContext();
-    void comboBoxes_data();
-    void comboBoxes();
+    void comboBoxesOfferTheirItems_data();
+    void comboBoxesOfferTheirItems();
     void comboItemsAreLookedUpInMainWindowContext_data();
     void comboItemsAreLookedUpInMainWindowContext();
-    void spinBoxes_data();
-    void spinBoxes();
+    void spinBoxesHaveTheirRangesAndValues_data();
+    void spinBoxesHaveTheirRangesAndValues();
 
-    void sizeLimits_data();
-    void sizeLimits();
-    void fonts_data();
-    void fonts();
-    void lightBackgrounds_data();
-    void lightBackgrounds();
-    void properties_data();
-    void properties();
+    void widgetsKeepTheirSizeLimits_data();
+    void widgetsKeepTheirSizeLimits();
+    void widgetsUseTheirFonts_data();
+    void widgetsUseTheirFonts();
+    void onlyTheListedFieldsHaveALightBase_data();
+    void onlyTheListedFieldsHaveALightBase();
+    void objectsHaveTheirDesignedProperties_data();
+    void objectsHaveTheirDesignedProperties();
     void mqttLabelsAlignRight_data();
     void mqttLabelsAlignRight();
-    void menus();
+    void menuBarHoldsTheSettingsAndHelpMenus();
 
     void windowStartsAtItsSize();
     void windowCannotShrinkBelowMinimum();
@@ -180,27 +180,27 @@ private:
     Ui::MainWindow ui;
 };
 
-void MainFormTest::init()
+void TestMainForm::init()
 {
     workDir = std::make_unique<TempWorkDir>();
     window = std::make_unique<QMainWindow>();
     ui.setupUi(window.get());
 }
 
-void MainFormTest::cleanup()
+void TestMainForm::cleanup()
 {
     window.reset();
     workDir.reset();
 }
 
-QObject *MainFormTest::object(const QString &name) const
+QObject *TestMainForm::object(const QString &name) const
 {
     if (name == window->objectName())
         return window.get();
     return window->findChild<QObject *>(name);
 }
 
-void MainFormTest::objectsHaveTheirNamesAndClasses_data()
+void TestMainForm::objectsHaveTheirNamesAndClasses_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("className");
@@ -210,7 +210,7 @@ void MainFormTest::objectsHaveTheirNamesAndClasses_data()
         QTest::newRow(entry.name) << entry.name << entry.className;
 }
 
-void MainFormTest::objectsHaveTheirNamesAndClasses()
+void TestMainForm::objectsHaveTheirNamesAndClasses()
 {
     QFETCH(QString, name);
     QFETCH(QString, className);
@@ -221,7 +221,7 @@ void MainFormTest::objectsHaveTheirNamesAndClasses()
         QCOMPARE(window->findChildren<QObject *>(name).size(), 1);
 }
 
-void MainFormTest::widgetsAreCreatedInTreeOrder()
+void TestMainForm::widgetsAreCreatedInTreeOrder()
 {
     // children() keeps creation order within each parent, and the siblings'
     // orders together fix the depth-first order of the whole tree. A splitter
@@ -244,7 +244,7 @@ void MainFormTest::widgetsAreCreatedInTreeOrder()
     }
 }
 
-void MainFormTest::windowHoldsTheFormsBars()
+void TestMainForm::windowHoldsTheFormsBars()
 {
     QCOMPARE(window->centralWidget(), ui.centralwidget);
     QCOMPARE(window->menuBar(), ui.menubar);
@@ -254,7 +254,7 @@ void MainFormTest::windowHoldsTheFormsBars()
     QCOMPARE(ui.action_Nimbrel_IoT->parent(), window.get());
 }
 
-void MainFormTest::boxLayoutsHoldTheirItemsInOrder_data()
+void TestMainForm::boxLayoutsHoldTheirItemsInOrder_data()
 {
     QTest::addColumn<QString>("layoutName");
     QTest::addColumn<QString>("owner");
@@ -278,7 +278,7 @@ void MainFormTest::boxLayoutsHoldTheirItemsInOrder_data()
                        "modeGroupBox",          "releaseTopicLongMsgBtn",   "<spacer>"};
 }
 
-void MainFormTest::boxLayoutsHoldTheirItemsInOrder()
+void TestMainForm::boxLayoutsHoldTheirItemsInOrder()
 {
     QFETCH(QString, layoutName);
     QFETCH(QString, owner);
@@ -293,7 +293,7 @@ void MainFormTest::boxLayoutsHoldTheirItemsInOrder()
     QCOMPARE(actual, items);
 }
 
-void MainFormTest::gridsPlaceItemsInTheirCells_data()
+void TestMainForm::gridsPlaceItemsInTheirCells_data()
 {
     QTest::addColumn<QString>("gridName");
     QTest::addColumn<QString>("itemName");
@@ -335,7 +335,7 @@ void MainFormTest::gridsPlaceItemsInTheirCells_data()
     cell("gridLayout_4", "releaseTopicMsgBtn", 6, 1, 1, 1);
 }
 
-void MainFormTest::gridsPlaceItemsInTheirCells()
+void TestMainForm::gridsPlaceItemsInTheirCells()
 {
     QFETCH(QString, gridName);
     QFETCH(QString, itemName);
@@ -359,7 +359,7 @@ void MainFormTest::gridsPlaceItemsInTheirCells()
     QCOMPARE(actualColumnSpan, columnSpan);
 }
 
-void MainFormTest::gridCellsStayEmpty_data()
+void TestMainForm::gridCellsStayEmpty_data()
 {
     QTest::addColumn<QString>("gridName");
     QTest::addColumn<int>("row");
@@ -374,7 +374,7 @@ void MainFormTest::gridCellsStayEmpty_data()
     }
 }
 
-void MainFormTest::gridCellsStayEmpty()
+void TestMainForm::gridCellsStayEmpty()
 {
     QFETCH(QString, gridName);
     QFETCH(int, row);
@@ -386,7 +386,7 @@ void MainFormTest::gridCellsStayEmpty()
     QVERIFY(!grid->itemAtPosition(row, column));
 }
 
-void MainFormTest::layoutsHaveTheirSpacingAndMargins_data()
+void TestMainForm::layoutsHaveTheirSpacingAndMargins_data()
 {
     QTest::addColumn<QString>("layoutName");
     QTest::addColumn<int>("spacing");
@@ -404,7 +404,7 @@ void MainFormTest::layoutsHaveTheirSpacingAndMargins_data()
     QTest::newRow("horizontalLayout") << "horizontalLayout" << 0 << QMargins(0, 0, 0, 0);
 }
 
-void MainFormTest::layoutsHaveTheirSpacingAndMargins()
+void TestMainForm::layoutsHaveTheirSpacingAndMargins()
 {
     QFETCH(QString, layoutName);
     QFETCH(int, spacing);
@@ -419,7 +419,7 @@ void MainFormTest::layoutsHaveTheirSpacingAndMargins()
     }
 }
 
-void MainFormTest::mqttGridKeepsDefaultSpacing()
+void TestMainForm::mqttGridKeepsDefaultSpacing()
 {
     // Layout margins differ between windows and child widgets, so the
     // reference group box must be a child as well.
@@ -431,7 +431,7 @@ void MainFormTest::mqttGridKeepsDefaultSpacing()
     QCOMPARE(ui.horizontalLayout->sizeConstraint(), QLayout::SetFixedSize);
 }
 
-void MainFormTest::splitterStacksConsoleOverInput()
+void TestMainForm::splitterStacksConsoleOverInput()
 {
     QSplitter *splitter = ui.mainWindowSplitter;
     QCOMPARE(splitter->count(), 2);
@@ -442,7 +442,7 @@ void MainFormTest::splitterStacksConsoleOverInput()
     QVERIFY(!splitter->opaqueResize());
 }
 
-void MainFormTest::spacerPushesExtensionAreaUp()
+void TestMainForm::spacerPushesExtensionAreaUp()
 {
     QLayoutItem *last = ui.verticalLayout_2->itemAt(ui.verticalLayout_2->count() - 1);
     QVERIFY(last);
@@ -455,7 +455,7 @@ void MainFormTest::spacerPushesExtensionAreaUp()
     QCOMPARE(spacer->expandingDirections(), Qt::Vertical);
 }
 
-void MainFormTest::texts_data()
+void TestMainForm::showsTheTextsOfTheForm_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("property");
@@ -503,7 +503,7 @@ void MainFormTest::texts_data()
     text("menu_H", "title", "帮助(&H)");
 }
 
-void MainFormTest::texts()
+void TestMainForm::showsTheTextsOfTheForm()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, property);
@@ -515,12 +515,12 @@ void MainFormTest::texts()
     QCOMPARE(value.toString(), text);
 }
 
-void MainFormTest::textsAreLookedUpInMainWindowContext_data()
+void TestMainForm::textsAreLookedUpInMainWindowContext_data()
 {
-    texts_data();
+    showsTheTextsOfTheForm_data();
 }
 
-void MainFormTest::textsAreLookedUpInMainWindowContext()
+void TestMainForm::textsAreLookedUpInMainWindowContext()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, property);
@@ -533,7 +533,7 @@ void MainFormTest::textsAreLookedUpInMainWindowContext()
     QCOMPARE(object(name)->property(property.constData()).toString(), expected);
 }
 
-void MainFormTest::comboBoxes_data()
+void TestMainForm::comboBoxesOfferTheirItems_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("items");
@@ -550,7 +550,7 @@ void MainFormTest::comboBoxes_data()
         << QStringList{"断开WiFi", "直接连接WiFi", "Smart Config 配网", "softAP 配网"} << 0;
 }
 
-void MainFormTest::comboBoxes()
+void TestMainForm::comboBoxesOfferTheirItems()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, items);
@@ -566,12 +566,12 @@ void MainFormTest::comboBoxes()
     QVERIFY(!combo->isEditable());
 }
 
-void MainFormTest::comboItemsAreLookedUpInMainWindowContext_data()
+void TestMainForm::comboItemsAreLookedUpInMainWindowContext_data()
 {
-    comboBoxes_data();
+    comboBoxesOfferTheirItems_data();
 }
 
-void MainFormTest::comboItemsAreLookedUpInMainWindowContext()
+void TestMainForm::comboItemsAreLookedUpInMainWindowContext()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, items);
@@ -588,7 +588,7 @@ void MainFormTest::comboItemsAreLookedUpInMainWindowContext()
     QCOMPARE(combo->currentIndex(), currentIndex);
 }
 
-void MainFormTest::spinBoxes_data()
+void TestMainForm::spinBoxesHaveTheirRangesAndValues_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("minimum");
@@ -598,7 +598,7 @@ void MainFormTest::spinBoxes_data()
     QTest::newRow("keepalive_spinbox") << "keepalive_spinbox" << 60 << 690 << 240;
 }
 
-void MainFormTest::spinBoxes()
+void TestMainForm::spinBoxesHaveTheirRangesAndValues()
 {
     QFETCH(QString, name);
     QFETCH(int, minimum);
@@ -615,7 +615,7 @@ void MainFormTest::spinBoxes()
     QCOMPARE(spin->text(), QString::number(value));
 }
 
-void MainFormTest::sizeLimits_data()
+void TestMainForm::widgetsKeepTheirSizeLimits_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("minimum");
@@ -654,7 +654,7 @@ void MainFormTest::sizeLimits_data()
     limits("releaseTopicLongMsgBtn", QSize(0, 30), QSize(kMax, 30));
 }
 
-void MainFormTest::sizeLimits()
+void TestMainForm::widgetsKeepTheirSizeLimits()
 {
     QFETCH(QString, name);
     QFETCH(QSize, minimum);
@@ -665,7 +665,7 @@ void MainFormTest::sizeLimits()
     QCOMPARE(widget->maximumSize(), maximum);
 }
 
-void MainFormTest::fonts_data()
+void TestMainForm::widgetsUseTheirFonts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("pointSize");
@@ -693,7 +693,7 @@ void MainFormTest::fonts_data()
         QTest::addRow("%s (inherited)", name) << name << 12;
 }
 
-void MainFormTest::fonts()
+void TestMainForm::widgetsUseTheirFonts()
 {
     QFETCH(QString, name);
     QFETCH(int, pointSize);
@@ -708,7 +708,7 @@ void MainFormTest::fonts()
     QCOMPARE(font.pointSize(), pointSize);
 }
 
-void MainFormTest::lightBackgrounds_data()
+void TestMainForm::onlyTheListedFieldsHaveALightBase_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("light");
@@ -722,7 +722,7 @@ void MainFormTest::lightBackgrounds_data()
         QTest::addRow("%s", name) << name << false;
 }
 
-void MainFormTest::lightBackgrounds()
+void TestMainForm::onlyTheListedFieldsHaveALightBase()
 {
     QFETCH(QString, name);
     QFETCH(bool, light);
@@ -738,7 +738,7 @@ void MainFormTest::lightBackgrounds()
     }
 }
 
-void MainFormTest::properties_data()
+void TestMainForm::objectsHaveTheirDesignedProperties_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("property");
@@ -786,7 +786,7 @@ void MainFormTest::properties_data()
         prop(name, "checkable", false);
 }
 
-void MainFormTest::properties()
+void TestMainForm::objectsHaveTheirDesignedProperties()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, property);
@@ -802,7 +802,7 @@ void MainFormTest::properties()
         QCOMPARE(actual, expected);
 }
 
-void MainFormTest::mqttLabelsAlignRight_data()
+void TestMainForm::mqttLabelsAlignRight_data()
 {
     QTest::addColumn<QString>("name");
     const char *labels[] = {"tlsmode_label", "cmdtimeout_label", "keepalive_label",
@@ -811,7 +811,7 @@ void MainFormTest::mqttLabelsAlignRight_data()
         QTest::addRow("%s", name) << name;
 }
 
-void MainFormTest::mqttLabelsAlignRight()
+void TestMainForm::mqttLabelsAlignRight()
 {
     QFETCH(QString, name);
     auto *label = child<QLabel>(name);
@@ -820,7 +820,7 @@ void MainFormTest::mqttLabelsAlignRight()
     QCOMPARE(label->alignment() & Qt::AlignVertical_Mask, Qt::AlignVCenter);
 }
 
-void MainFormTest::menus()
+void TestMainForm::menuBarHoldsTheSettingsAndHelpMenus()
 {
     QCOMPARE(ui.menubar->geometry(), QRect(0, 0, 774, 22));
     const QList<QAction *> bar = ui.menubar->actions();
@@ -832,7 +832,7 @@ void MainFormTest::menus()
     QCOMPARE(ui.menu_H->actions().constFirst()->text(), QStringLiteral("关于 Atlume"));
 }
 
-void MainFormTest::windowStartsAtItsSize()
+void TestMainForm::windowStartsAtItsSize()
 {
     QCOMPARE(window->size(), QSize(774, 648));
     window->show();
@@ -840,7 +840,7 @@ void MainFormTest::windowStartsAtItsSize()
     QCOMPARE(window->size(), QSize(774, 648));
 }
 
-void MainFormTest::windowCannotShrinkBelowMinimum()
+void TestMainForm::windowCannotShrinkBelowMinimum()
 {
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -852,7 +852,7 @@ void MainFormTest::windowCannotShrinkBelowMinimum()
     QTRY_COMPARE(ui.mainWindowSplitter->width(), 400);
 }
 
-void MainFormTest::columnsKeepTheirWidths_data()
+void TestMainForm::columnsKeepTheirWidths_data()
 {
     QTest::addColumn<QSize>("windowSize");
     QTest::newRow("minimum") << QSize(774, 550);
@@ -860,7 +860,7 @@ void MainFormTest::columnsKeepTheirWidths_data()
     QTest::newRow("large") << QSize(1280, 960);
 }
 
-void MainFormTest::columnsKeepTheirWidths()
+void TestMainForm::columnsKeepTheirWidths()
 {
     QFETCH(QSize, windowSize);
     window->show();
@@ -882,5 +882,5 @@ void MainFormTest::columnsKeepTheirWidths()
     QVERIFY(ui.layoutWidget->geometry().bottom() < ui.inputGroupBox->geometry().top());
 }
 
-QTEST_MAIN(MainFormTest)
+QTEST_MAIN(TestMainForm)
 #include "tst_mainform.moc"

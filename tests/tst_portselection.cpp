@@ -19,7 +19,7 @@ class TestPortSelection : public QObject {
     Q_OBJECT
 
 private slots:
-    void startupState();
+    void startsWithNothingSelectedAndTheControlsAtRest();
     void startupCreatesPortConfOnlyInsideConf();
     void styleSheetStopsAtNul();
     void portListIsSortedAsText();
@@ -36,7 +36,7 @@ private slots:
     void keysStillSelectAPort();
 };
 
-void TestPortSelection::startupState()
+void TestPortSelection::startsWithNothingSelectedAndTheControlsAtRest()
 {
     TempWorkDir work;
     FakePortList ports;

@@ -68,7 +68,7 @@ class TestSeriPortConfSetting : public QObject {
 private slots:
     void formHasTheRowsAndItems_data();
     void formHasTheRowsAndItems();
-    void formSettings();
+    void formHasItsDesignedSettings();
     void showsThePortDefaults();
     void showsEachPortValue_data();
     void showsEachPortValue();
@@ -138,7 +138,7 @@ void TestSeriPortConfSetting::formHasTheRowsAndItems()
     }
 }
 
-void TestSeriPortConfSetting::formSettings()
+void TestSeriPortConfSetting::formHasItsDesignedSettings()
 {
     QSerialPort port;
     SeriPortConfSetting dialog(&port, nullptr);

@@ -68,15 +68,15 @@ class TestSoftApDialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void formSettings();
-    void guideText();
+    void formHasItsDesignedSettings();
+    void showsTheGuideText();
     void showsThePictureUnscaled();
     void missingPictureLeavesTheLabelBlank();
     void validatorsUseQRegExp();
-    void ssidTyping_data();
-    void ssidTyping();
-    void passwordTyping_data();
-    void passwordTyping();
+    void ssidTakesOnlyItsCharacters_data();
+    void ssidTakesOnlyItsCharacters();
+    void passwordTakesOnlyItsCharacters_data();
+    void passwordTakesOnlyItsCharacters();
     void shortPasswordMayGrow();
     void inputMethodsAreOff();
     void fillsFromTheFile_data();
@@ -89,7 +89,7 @@ private slots:
     void closingOtherwiseHandsNothingBack();
 };
 
-void TestSoftApDialog::formSettings()
+void TestSoftApDialog::formHasItsDesignedSettings()
 {
     TempWorkDir work;
     QString ssid, password;
@@ -148,7 +148,7 @@ void TestSoftApDialog::formSettings()
     QVERIFY(!f.ok->isEnabled());
 }
 
-void TestSoftApDialog::guideText()
+void TestSoftApDialog::showsTheGuideText()
 {
     TempWorkDir work;
     QString ssid, password;
@@ -244,7 +244,7 @@ void TestSoftApDialog::validatorsUseQRegExp()
     }
 }
 
-void TestSoftApDialog::ssidTyping_data()
+void TestSoftApDialog::ssidTakesOnlyItsCharacters_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accepted");
@@ -253,7 +253,7 @@ void TestSoftApDialog::ssidTyping_data()
     characterRows(QStringLiteral(" .@#/\\:`\"'\u00e9\u00df"), false, "ssid");
 }
 
-void TestSoftApDialog::ssidTyping()
+void TestSoftApDialog::ssidTakesOnlyItsCharacters()
 {
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
@@ -269,7 +269,7 @@ void TestSoftApDialog::ssidTyping()
     QCOMPARE(edit->text(), accepted ? typed + "ab" + typed : QStringLiteral("ab"));
 }
 
-void TestSoftApDialog::passwordTyping_data()
+void TestSoftApDialog::passwordTakesOnlyItsCharacters_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accepted");
@@ -286,7 +286,7 @@ void TestSoftApDialog::passwordTyping_data()
     characterRows(QStringLiteral("\u00e9\u00a3\u00df"), false, "non-ASCII");
 }
 
-void TestSoftApDialog::passwordTyping()
+void TestSoftApDialog::passwordTakesOnlyItsCharacters()
 {
     QFETCH(QString, typed);
     QFETCH(bool, accepted);

@@ -151,10 +151,10 @@ private slots:
     void initTestCase() { qRegisterMetaType<DEVICE_SIGNAL>("DEVICE_SIGNAL"); }
     void pressSendsTheItemsLines_data();
     void pressSendsTheItemsLines();
-    void directJoinThenLeave();
+    void joinsDirectlyThenLeaves();
     void failedJoinOffersDirectJoinAgain();
-    void smartConfigStartFailAndStop();
-    void softApStartAndStop();
+    void smartConfigStartsFailsAndStops();
+    void softApStartsAndStops();
     void unavailableItemZeroCannotBeChosen();
     void dialogBlocksTheWindow_data();
     void dialogBlocksTheWindow();
@@ -327,7 +327,7 @@ void TestWifiControl::pressSendsTheItemsLines()
     }
 }
 
-void TestWifiControl::directJoinThenLeave()
+void TestWifiControl::joinsDirectlyThenLeaves()
 {
     ModuleBench bench;
     bench.open();
@@ -430,7 +430,7 @@ void TestWifiControl::failedJoinOffersDirectJoinAgain()
     QVERIFY(cloud->isEnabled());
 }
 
-void TestWifiControl::smartConfigStartFailAndStop()
+void TestWifiControl::smartConfigStartsFailsAndStops()
 {
     ModuleBench bench;
     bench.open();
@@ -486,7 +486,7 @@ void TestWifiControl::smartConfigStartFailAndStop()
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
 }
 
-void TestWifiControl::softApStartAndStop()
+void TestWifiControl::softApStartsAndStops()
 {
     ModuleBench bench;
     bench.open();

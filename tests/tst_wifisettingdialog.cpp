@@ -22,7 +22,7 @@ class TestWifiSettingDialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void formSettings();
+    void formHasItsDesignedSettings();
     void fillsFromTheFile_data();
     void fillsFromTheFile();
     void okFollowsTheLengths_data();
@@ -35,7 +35,7 @@ private slots:
     void closingOtherwiseHandsNothingBack();
 };
 
-void TestWifiSettingDialog::formSettings()
+void TestWifiSettingDialog::formHasItsDesignedSettings()
 {
     TempWorkDir work;
     QString ssid, password;

@@ -16,9 +16,9 @@ class TestWiring : public QObject {
 
 private slots:
     void scanButtonRebuildsTheList();
-    void listSelectionAndDoubleClick();
+    void listSelectsAndDoubleClickOpensSettings();
     void connectButtonTriesToOpen();
-    void consoleControls();
+    void cleanButtonEmptiesTheConsole();
     void commandBoxEnablesSendAndSendRuns();
     void modeButtonsSetTheMode_data();
     void modeButtonsSetTheMode();
@@ -41,7 +41,7 @@ void TestWiring::scanButtonRebuildsTheList()
     QCOMPARE(list->count(), 2);
 }
 
-void TestWiring::listSelectionAndDoubleClick()
+void TestWiring::listSelectsAndDoubleClickOpensSettings()
 {
     TempWorkDir work;
     FakePortList ports;
@@ -71,7 +71,7 @@ void TestWiring::connectButtonTriesToOpen()
              QStringLiteral("An error occurred while attempting to open an non-existing device."));
 }
 
-void TestWiring::consoleControls()
+void TestWiring::cleanButtonEmptiesTheConsole()
 {
     TempWorkDir work;
     MainWindow window;
