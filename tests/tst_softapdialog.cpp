@@ -79,14 +79,7 @@ private slots:
     void passwordTakesOnlyItsCharacters();
     void shortPasswordMayGrow();
     void inputMethodsAreOff();
-    void fillsFromTheFile_data();
-    void fillsFromTheFile();
-    void okFollowsTheLengths_data();
-    void okFollowsTheLengths();
     void okHandsBackAndSavesExactlyTwoMembers();
-    void okWithoutConfDirectoryStillHandsBack();
-    void closingOtherwiseHandsNothingBack_data();
-    void closingOtherwiseHandsNothingBack();
 };
 
 void TestSoftApDialog::formHasItsDesignedSettings()
@@ -341,98 +334,6 @@ void TestSoftApDialog::inputMethodsAreOff()
     }
 }
 
-void TestSoftApDialog::fillsFromTheFile_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("ssid");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("okEnabled");
-
-    QTest::newRow("missing") << QByteArray() << ""
-                             << "" << false;
-    QTest::newRow("not JSON") << QByteArray("{\"SSID\": ") << ""
-                              << "" << false;
-    QTest::newRow("array") << QByteArray("[\"ap1\", \"12345678\"]") << ""
-                           << "" << false;
-    QTest::newRow("3 and 8") << QByteArray("{\"Password\": \"12345678\", \"SSID\": \"ap1\"}")
-                             << "ap1"
-                             << "12345678" << true;
-    QTest::newRow("password empty") << QByteArray("{\"Password\": \"\", \"SSID\": \"ap1\"}") << ""
-                                    << "" << false;
-    QTest::newRow("ssid not a string")
-        << QByteArray("{\"Password\": \"12345678\", \"SSID\": [\"ap1\"]}") << ""
-        << "" << false;
-    QTest::newRow("ssid too short")
-        << QByteArray("{\"Password\": \"12345678\", \"SSID\": \"ap\"}") << "ap"
-        << "12345678" << false;
-}
-
-void TestSoftApDialog::fillsFromTheFile()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, ssid);
-    QFETCH(QString, password);
-    QFETCH(bool, okEnabled);
-    TempWorkDir work;
-    if (!content.isNull())
-        QVERIFY(writeWholeFile(kConfig, content));
-    QString callerSsid, callerPassword;
-
-    softAPConnectWifi dialog(&callerSsid, &callerPassword, nullptr);
-
-    const WifiFields f = fieldsOf(&dialog);
-    QCOMPARE(f.ssid->text(), ssid);
-    QCOMPARE(f.password->text(), password);
-    QCOMPARE(f.ok->isEnabled(), okEnabled);
-    QVERIFY(callerSsid.isEmpty() && callerPassword.isEmpty());
-}
-
-void TestSoftApDialog::okFollowsTheLengths_data()
-{
-    QTest::addColumn<QString>("ssid");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("okEnabled");
-
-    QTest::newRow("both empty") << ""
-                                << "" << false;
-    QTest::newRow("3 and 8") << "ap1"
-                             << "12345678" << true;
-    QTest::newRow("2 and 8") << "ap"
-                             << "12345678" << false;
-    QTest::newRow("3 and 7") << "ap1"
-                             << "1234567" << false;
-    QTest::newRow("2 and 20") << "a-"
-                              << "12345678901234567890" << false;
-    QTest::newRow("long") << "my_access-point"
-                          << "(p@ssw0rd)!" << true;
-}
-
-void TestSoftApDialog::okFollowsTheLengths()
-{
-    QFETCH(QString, ssid);
-    QFETCH(QString, password);
-    QFETCH(bool, okEnabled);
-    TempWorkDir work;
-    QString callerSsid, callerPassword;
-    softAPConnectWifi dialog(&callerSsid, &callerPassword, nullptr);
-    const WifiFields f = fieldsOf(&dialog);
-
-    QTest::keyClicks(f.ssid, ssid);
-    QTest::keyClicks(f.password, password);
-    QCOMPARE(f.ssid->text(), ssid);
-    QCOMPARE(f.password->text(), password);
-    QCOMPARE(f.ok->isEnabled(), okEnabled);
-
-    if (okEnabled) {
-        QTest::keyClick(f.password, Qt::Key_Backspace);
-        QCOMPARE(f.ok->isEnabled(), password.size() > 8);
-        QTest::keyClicks(f.password, password.right(1));
-        QVERIFY(f.ok->isEnabled());
-        QTest::keyClick(f.ssid, Qt::Key_Backspace);
-        QCOMPARE(f.ok->isEnabled(), ssid.size() > 3);
-    }
-}
-
 void TestSoftApDialog::okHandsBackAndSavesExactlyTwoMembers()
 {
     TempWorkDir work;
@@ -460,60 +361,6 @@ void TestSoftApDialog::okHandsBackAndSavesExactlyTwoMembers()
     QCOMPARE(readWholeFile(kConfig),
              QByteArray("{\n    \"Password\": \"p@ss<w0rd>\",\n    \"SSID\": \"Dev_AP-2\"\n}\n"));
     QVERIFY(isOwnerOnly(kConfig));
-}
-
-void TestSoftApDialog::okWithoutConfDirectoryStillHandsBack()
-{
-    TempWorkDir work(false);
-    QString ssid, password;
-    softAPConnectWifi dialog(&ssid, &password, nullptr);
-    DialogHand hand([](QDialog *modal) {
-        const WifiFields f = fieldsOf(modal);
-        QTest::keyClicks(f.ssid, QStringLiteral("ap1"));
-        QTest::keyClicks(f.password, QStringLiteral("12345678"));
-        QTest::mouseClick(f.ok, Qt::LeftButton);
-    });
-
-    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-
-    QCOMPARE(ssid, QStringLiteral("ap1"));
-    QCOMPARE(password, QStringLiteral("12345678"));
-    QVERIFY(!QFile::exists(kConfig));
-}
-
-void TestSoftApDialog::closingOtherwiseHandsNothingBack_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("Cancel") << "cancel";
-    QTest::newRow("window close") << "close";
-    QTest::newRow("Escape") << "escape";
-}
-
-void TestSoftApDialog::closingOtherwiseHandsNothingBack()
-{
-    QFETCH(QString, how);
-    TempWorkDir work;
-    const QByteArray stored("{\"Password\": \"12345678\", \"SSID\": \"ap1\"}");
-    QVERIFY(writeWholeFile(kConfig, stored));
-    QString ssid, password;
-    softAPConnectWifi dialog(&ssid, &password, nullptr);
-    DialogHand hand([how](QDialog *modal) {
-        const WifiFields f = fieldsOf(modal);
-        QTest::keyClicks(f.ssid, QStringLiteral("x"));
-        QVERIFY(f.ok->isEnabled());
-        if (how == QLatin1String("cancel"))
-            QTest::mouseClick(f.cancel, Qt::LeftButton);
-        else if (how == QLatin1String("close"))
-            modal->close();
-        else
-            QTest::keyClick(f.ssid, Qt::Key_Escape);
-    });
-
-    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-
-    QVERIFY(ssid.isEmpty());
-    QVERIFY(password.isEmpty());
-    QCOMPARE(readWholeFile(kConfig), stored);
 }
 
 QTEST_MAIN(TestSoftApDialog)
