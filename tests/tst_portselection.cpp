@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QJsonObject>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -24,10 +23,10 @@ private slots:
     void styleSheetStopsAtNul();
     void portListIsSortedAsText();
     void firstSelectionLoadsFileAndWritesNothing();
-    void selectingAnotherPortStoresTheLeftOne();
-    void reselectingTheSamePortChangesNothing();
-    void rescanKeepsSelectedPort();
-    void rescanDropsVanishedPort();
+    void selectingStoresOnlyAPortThatIsLeft_data();
+    void selectingStoresOnlyAPortThatIsLeft();
+    void rescanKeepsTheSelectionOnlyWhileItsPortIsListed_data();
+    void rescanKeepsTheSelectionOnlyWhileItsPortIsListed();
     void closingStoresSelectedPort_data();
     void closingStoresSelectedPort();
     void doubleClickOpensSettingsDialog();
@@ -38,10 +37,8 @@ private slots:
 
 void TestPortSelection::startsWithNothingSelectedAndTheControlsAtRest()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyB", "ttyA"};
-    MainWindow window;
+    PortListWindow bench({"ttyB", "ttyA"});
+    MainWindow &window = bench.window;
 
     auto *list = widget<QListWidget>(window, "portListWidget");
     QCOMPARE(list->count(), 2);
@@ -95,8 +92,7 @@ void TestPortSelection::startupCreatesPortConfOnlyInsideConf()
 {
     {
         TempWorkDir work(false);
-        FakePortList ports;
-        ports.ports = QStringList{"ttyA"};
+        FakePortList ports({"ttyA"});
         {
             MainWindow window;
             QVERIFY(!QFileInfo::exists("conf"));
@@ -126,10 +122,8 @@ void TestPortSelection::styleSheetStopsAtNul()
 
 void TestPortSelection::portListIsSortedAsText()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyS3", "ttyS10", "ttyS1"};
-    MainWindow window;
+    PortListWindow bench({"ttyS3", "ttyS10", "ttyS1"});
+    MainWindow &window = bench.window;
     auto *list = widget<QListWidget>(window, "portListWidget");
     QStringList shown;
     for (int row = 0; row < list->count(); ++row)
@@ -139,10 +133,8 @@ void TestPortSelection::portListIsSortedAsText()
 
 void TestPortSelection::firstSelectionLoadsFileAndWritesNothing()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
+    PortListWindow bench({"ttyA", "ttyB"});
+    MainWindow &window = bench.window;
     QVERIFY(writeWholeFile("conf/portConf/ttyA_CONF.json",
                            R"({"ProductID":"P1","DeviceName":"D1","DeviceSecret":"S1",)"
                            R"("BaudRate":9600,"Parity":2,"StopBits":2})"));
@@ -170,12 +162,19 @@ void TestPortSelection::firstSelectionLoadsFileAndWritesNothing()
     QCOMPARE(widget<QLineEdit>(window, "productIDLineEdit")->text(), QStringLiteral("P1"));
 }
 
-void TestPortSelection::selectingAnotherPortStoresTheLeftOne()
+void TestPortSelection::selectingStoresOnlyAPortThatIsLeft_data()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
+    QTest::addColumn<QString>("next");
+    QTest::newRow("another port") << "ttyB";
+    QTest::newRow("the same port again") << "ttyA";
+}
+
+void TestPortSelection::selectingStoresOnlyAPortThatIsLeft()
+{
+    QFETCH(QString, next);
+    const bool left = next != QLatin1String("ttyA");
+    PortListWindow bench({"ttyA", "ttyB"});
+    MainWindow &window = bench.window;
     window.show();
     selectPort(window, "ttyA");
     widget<QLineEdit>(window, "productIDLineEdit")->setText("pa");
@@ -184,7 +183,12 @@ void TestPortSelection::selectingAnotherPortStoresTheLeftOne()
     portOf(window)->setParity(QSerialPort::EvenParity);
     widget<QTextBrowser>(window, "textBrowser")->append("old output");
 
-    selectPort(window, "ttyB");
+    selectPort(window, next);
+    QCOMPARE(portOf(window)->portName(), next);
+    QCOMPARE(QFileInfo::exists("conf/portConf/ttyA_CONF.json"), left);
+    QCOMPARE(consoleText(window), left ? QString() : QStringLiteral("old output"));
+    if (!left)
+        return;
     QCOMPARE(readWholeFile("conf/portConf/ttyA_CONF.json"),
              QByteArray("{\n"
                         "    \"BaudRate\": 115200,\n"
@@ -199,78 +203,61 @@ void TestPortSelection::selectingAnotherPortStoresTheLeftOne()
     QVERIFY(!QFileInfo::exists("conf/portConf/ttyB_CONF.json"));
     QCOMPARE(QFile::permissions("conf/portConf/ttyA_CONF.json"),
              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-    QCOMPARE(portOf(window)->portName(), QStringLiteral("ttyB"));
-    QVERIFY(widget<QTextBrowser>(window, "textBrowser")->toPlainText().isEmpty());
-    QCOMPARE(widget<QLabel>(window, "orderHasSendLabel")->text(),
-             QString::fromUtf8("已发送信息: 0条"));
+    QCOMPARE(sentLabel(window), QString::fromUtf8("已发送信息: 0条"));
     QCOMPARE(widget<QPushButton>(window, "connectBtn")->text(), QStringLiteral("Connect"));
     QVERIFY(widget<QPushButton>(window, "connectBtn")->isEnabled());
     QVERIFY(!widget<QLineEdit>(window, "productIDLineEdit")->isEnabled());
 }
 
-void TestPortSelection::reselectingTheSamePortChangesNothing()
+void TestPortSelection::rescanKeepsTheSelectionOnlyWhileItsPortIsListed_data()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
-    window.show();
-    selectPort(window, "ttyA");
-    widget<QTextBrowser>(window, "textBrowser")->append("kept");
-    selectPort(window, "ttyA");
-    QCOMPARE(widget<QTextBrowser>(window, "textBrowser")->toPlainText(), QStringLiteral("kept"));
-    QVERIFY(!QFileInfo::exists("conf/portConf/ttyA_CONF.json"));
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<int>("rowAfter"); // of the selected port; -1: gone
+    QTest::newRow("still listed") << QStringList{"ttyB", "ttyC"} << "ttyC"
+                                  << QStringList{"ttyC", "ttyA", "ttyB"} << 2;
+    QTest::newRow("vanished") << QStringList{"ttyA", "ttyB"} << "ttyB" << QStringList{"ttyA"} << -1;
 }
 
-void TestPortSelection::rescanKeepsSelectedPort()
+void TestPortSelection::rescanKeepsTheSelectionOnlyWhileItsPortIsListed()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyB", "ttyC"};
-    MainWindow window;
+    QFETCH(QStringList, before);
+    QFETCH(QString, selected);
+    QFETCH(QStringList, after);
+    QFETCH(int, rowAfter);
+    const bool kept = rowAfter >= 0;
+    const QString stored = "conf/portConf/" + selected + "_CONF.json";
+    PortListWindow bench(before);
+    MainWindow &window = bench.window;
     window.show();
-    selectPort(window, "ttyC");
-    widget<QTextBrowser>(window, "textBrowser")->append("kept");
+    selectPort(window, selected);
+    widget<QTextBrowser>(window, "textBrowser")->append("shown");
 
-    ports.ports = QStringList{"ttyC", "ttyA", "ttyB"};
+    bench.ports.ports = after;
     QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
     auto *list = widget<QListWidget>(window, "portListWidget");
-    QCOMPARE(list->count(), 3);
-    QVERIFY(list->currentItem());
-    QCOMPARE(list->currentItem()->text(), QStringLiteral("ttyC"));
-    QCOMPARE(list->currentRow(), 2);
-    QCOMPARE(widget<QTextBrowser>(window, "textBrowser")->toPlainText(), QStringLiteral("kept"));
-    QVERIFY(widget<QPushButton>(window, "connectBtn")->isEnabled());
-    QVERIFY(!QFileInfo::exists("conf/portConf/ttyC_CONF.json"));
-}
-
-void TestPortSelection::rescanDropsVanishedPort()
-{
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
-    window.show();
-    selectPort(window, "ttyB");
-    widget<QTextBrowser>(window, "textBrowser")->append("gone");
-
-    ports.ports = QStringList{"ttyA"};
-    QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
-    auto *list = widget<QListWidget>(window, "portListWidget");
-    QCOMPARE(list->count(), 1);
-    QCOMPARE(list->currentItem(), nullptr);
-    QVERIFY(!widget<QPushButton>(window, "connectBtn")->isEnabled());
+    QCOMPARE(list->count(), after.size());
+    QCOMPARE(list->currentRow(), rowAfter);
+    if (kept)
+        QCOMPARE(list->currentItem()->text(), selected);
+    else
+        QCOMPARE(list->currentItem(), nullptr);
+    QCOMPARE(consoleText(window), kept ? QStringLiteral("shown") : QString());
+    QCOMPARE(widget<QPushButton>(window, "connectBtn")->isEnabled(), kept);
     QCOMPARE(widget<QPushButton>(window, "connectBtn")->text(), QStringLiteral("Connect"));
-    QVERIFY(widget<QTextBrowser>(window, "textBrowser")->toPlainText().isEmpty());
     QVERIFY(!widget<QPlainTextEdit>(window, "orderPlainTextEdit")->isEnabled());
+    QVERIFY(!QFileInfo::exists(stored));
+    if (kept)
+        return;
 
     // The port comes back: it can be chosen again, and nothing of the old
     // selection is stored on the way (no port was selected any more).
-    ports.ports = QStringList{"ttyA", "ttyB"};
+    bench.ports.ports = before;
     QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
-    selectPort(window, "ttyA");
+    selectPort(window, after.first());
     QVERIFY(widget<QPushButton>(window, "connectBtn")->isEnabled());
-    QVERIFY(!QFileInfo::exists("conf/portConf/ttyB_CONF.json"));
+    QVERIFY(!QFileInfo::exists(stored));
 }
 
 void TestPortSelection::closingStoresSelectedPort_data()
@@ -283,10 +270,8 @@ void TestPortSelection::closingStoresSelectedPort_data()
 void TestPortSelection::closingStoresSelectedPort()
 {
     QFETCH(bool, select);
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA"};
-    MainWindow window;
+    PortListWindow bench({"ttyA"});
+    MainWindow &window = bench.window;
     window.show();
     if (select)
         selectPort(window, "ttyA");
@@ -303,10 +288,8 @@ void TestPortSelection::closingStoresSelectedPort()
 
 void TestPortSelection::doubleClickOpensSettingsDialog()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA"};
-    MainWindow window;
+    PortListWindow bench({"ttyA"});
+    MainWindow &window = bench.window;
     showAndActivate(window);
     selectPort(window, "ttyA");
 
@@ -334,10 +317,8 @@ void TestPortSelection::doubleClickOpensSettingsDialog()
 
 void TestPortSelection::doubleClickOnAnotherPortStoresTheLeftOne()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
+    PortListWindow bench({"ttyA", "ttyB"});
+    MainWindow &window = bench.window;
     showAndActivate(window);
     selectPort(window, "ttyA");
     widget<QLineEdit>(window, "productIDLineEdit")->setText("left");
@@ -352,10 +333,8 @@ void TestPortSelection::doubleClickOnAnotherPortStoresTheLeftOne()
 
 void TestPortSelection::focusAloneNeverSelectsAPort()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
+    PortListWindow bench({"ttyA", "ttyB"});
+    MainWindow &window = bench.window;
     showAndActivate(window);
     auto *list = widget<QListWidget>(window, "portListWidget");
 
@@ -372,10 +351,8 @@ void TestPortSelection::focusAloneNeverSelectsAPort()
 
 void TestPortSelection::keysStillSelectAPort()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
+    PortListWindow bench({"ttyA", "ttyB"});
+    MainWindow &window = bench.window;
     showAndActivate(window);
     auto *list = widget<QListWidget>(window, "portListWidget");
     list->setFocus(Qt::TabFocusReason);

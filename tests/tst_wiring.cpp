@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QGroupBox>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -31,22 +30,19 @@ private slots:
 
 void TestWiring::scanButtonRebuildsTheList()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    MainWindow window;
+    PortListWindow bench;
+    MainWindow &window = bench.window;
     auto *list = widget<QListWidget>(window, "portListWidget");
     QCOMPARE(list->count(), 0);
-    ports.ports = QStringList{"ttyA", "ttyB"};
+    bench.ports.ports = QStringList{"ttyA", "ttyB"};
     QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
     QCOMPARE(list->count(), 2);
 }
 
 void TestWiring::listSelectsAndDoubleClickOpensSettings()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA"};
-    MainWindow window;
+    PortListWindow bench({"ttyA"});
+    MainWindow &window = bench.window;
     showAndActivate(window);
     selectPort(window, "ttyA");
     QCOMPARE(portOf(window)->portName(), QStringLiteral("ttyA"));
@@ -60,14 +56,12 @@ void TestWiring::listSelectsAndDoubleClickOpensSettings()
 
 void TestWiring::connectButtonTriesToOpen()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyAtlumeMissing0"};
-    MainWindow window;
+    PortListWindow bench({"ttyAtlumeMissing0"});
+    MainWindow &window = bench.window;
     window.show();
     selectPort(window, "ttyAtlumeMissing0");
     QTest::mouseClick(widget<QPushButton>(window, "connectBtn"), Qt::LeftButton);
-    QCOMPARE(widget<QTextBrowser>(window, "textBrowser")->toPlainText(),
+    QCOMPARE(consoleText(window),
              QStringLiteral("An error occurred while attempting to open an non-existing device."));
 }
 
@@ -81,8 +75,7 @@ void TestWiring::cleanButtonEmptiesTheConsole()
     QCOMPARE(console->textCursor().position(), console->document()->characterCount() - 1);
     QTest::mouseClick(widget<QPushButton>(window, "cleanBtn"), Qt::LeftButton);
     QVERIFY(console->toPlainText().isEmpty());
-    QCOMPARE(widget<QLabel>(window, "orderHasSendLabel")->text(),
-             QString::fromUtf8("已发送信息: 0条"));
+    QCOMPARE(sentLabel(window), QString::fromUtf8("已发送信息: 0条"));
 }
 
 void TestWiring::commandBoxEnablesSendAndSendRuns()
@@ -140,8 +133,7 @@ void TestWiring::deviceInfoButtonRunsOnce()
     auto *button = widget<QPushButton>(window, "set_dev_conf_btn");
     button->setEnabled(true);
     QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(widget<QTextBrowser>(window, "textBrowser")->toPlainText(),
-             QString::fromUtf8("请先在'设备信息参数'处完善设备信息"));
+    QCOMPARE(consoleText(window), QString::fromUtf8("请先在'设备信息参数'处完善设备信息"));
 }
 
 void TestWiring::cloudButtonRevertsItsClick()

@@ -18,7 +18,7 @@
 // The port list that the window sees, for tests that make ports appear and vanish.
 class FakePortList {
 public:
-    FakePortList()
+    explicit FakePortList(QStringList names = {}) : ports(std::move(names))
     {
         atlume::setPortLister([this] { return ports; });
     }
@@ -78,6 +78,16 @@ inline void selectPort(const MainWindow &window, const QString &name)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     QCOMPARE(list->currentItem(), item);
 }
+
+// A window in a working directory of its own over a port list of names
+// alone: nothing behind them is ever opened.
+struct PortListWindow {
+    explicit PortListWindow(const QStringList &names = {}) : ports(names) {}
+
+    TempWorkDir work;
+    FakePortList ports;
+    MainWindow window;
+};
 
 // A window with the simulated module's pty in its port list, selected.
 class ModuleBench {
