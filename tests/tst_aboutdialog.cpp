@@ -1,4 +1,5 @@
 #include "dialogsupport.h"
+#include "formsupport.h"
 #include "testsupport.h"
 
 #include "aboutdialog.h"
@@ -122,24 +123,18 @@ void TestAboutDialog::textsAreLookedUpInAboutDialogContext()
 void TestAboutDialog::placesEachWidgetInItsGridCell_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("rowSpan");
-    QTest::addColumn<int>("columnSpan");
-    QTest::newRow("label_2") << "label_2" << 0 << 0 << 1 << 2;
-    QTest::newRow("label_3") << "label_3" << 1 << 0 << 1 << 2;
-    QTest::newRow("label_4") << "label_4" << 2 << 0 << 1 << 2;
-    QTest::newRow("label_5") << "label_5" << 3 << 0 << 1 << 2;
-    QTest::newRow("pushButton") << "pushButton" << 4 << 1 << 1 << 1;
+    QTest::addColumn<GridCell>("cell");
+    QTest::newRow("label_2") << "label_2" << GridCell{0, 0, 1, 2};
+    QTest::newRow("label_3") << "label_3" << GridCell{1, 0, 1, 2};
+    QTest::newRow("label_4") << "label_4" << GridCell{2, 0, 1, 2};
+    QTest::newRow("label_5") << "label_5" << GridCell{3, 0, 1, 2};
+    QTest::newRow("pushButton") << "pushButton" << GridCell{4, 1, 1, 1};
 }
 
 void TestAboutDialog::placesEachWidgetInItsGridCell()
 {
     QFETCH(QString, name);
-    QFETCH(int, row);
-    QFETCH(int, column);
-    QFETCH(int, rowSpan);
-    QFETCH(int, columnSpan);
+    QFETCH(GridCell, cell);
     AboutDialog dialog(nullptr);
     auto *grid = dialog.findChild<QGridLayout *>(QStringLiteral("gridLayout"));
     QVERIFY(grid);
@@ -150,14 +145,8 @@ void TestAboutDialog::placesEachWidgetInItsGridCell()
     QCOMPARE(grid->contentsMargins(), QMargins(0, 0, 0, 0));
     auto *widget = dialog.findChild<QWidget *>(name);
     QVERIFY(widget);
-    const int index = grid->indexOf(widget);
-    QVERIFY(index >= 0);
-    int actualRow, actualColumn, actualRowSpan, actualColumnSpan;
-    grid->getItemPosition(index, &actualRow, &actualColumn, &actualRowSpan, &actualColumnSpan);
-    QCOMPARE(actualRow, row);
-    QCOMPARE(actualColumn, column);
-    QCOMPARE(actualRowSpan, rowSpan);
-    QCOMPARE(actualColumnSpan, columnSpan);
+    QVERIFY(grid->indexOf(widget) >= 0);
+    QCOMPARE(cellOf(grid, widget), cell);
 }
 
 void TestAboutDialog::labelsAreShapedAndAligned()

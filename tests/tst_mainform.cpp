@@ -1,6 +1,7 @@
 // The main window's form on its own: built with Ui::MainWindow on a plain
 // QMainWindow, which has no on_ slots, so nothing of the program runs.
 
+#include "formsupport.h"
 #include "testsupport.h"
 
 #include "ui_mainwindow.h"
@@ -297,15 +298,12 @@ void TestMainForm::gridsPlaceItemsInTheirCells_data()
 {
     QTest::addColumn<QString>("gridName");
     QTest::addColumn<QString>("itemName");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("rowSpan");
-    QTest::addColumn<int>("columnSpan");
+    QTest::addColumn<GridCell>("cell");
 
     auto cell = [](const char *grid, const char *item, int row, int column, int rowSpan,
                    int columnSpan) {
         QTest::addRow("%s/%s", grid, item)
-            << grid << item << row << column << rowSpan << columnSpan;
+            << grid << item << GridCell{row, column, rowSpan, columnSpan};
     };
     cell("gridLayout", "horizontalLayout", 0, 0, 1, 5);
     cell("gridLayout", "orderPlainTextEdit", 1, 0, 1, 5);
@@ -339,10 +337,7 @@ void TestMainForm::gridsPlaceItemsInTheirCells()
 {
     QFETCH(QString, gridName);
     QFETCH(QString, itemName);
-    QFETCH(int, row);
-    QFETCH(int, column);
-    QFETCH(int, rowSpan);
-    QFETCH(int, columnSpan);
+    QFETCH(GridCell, cell);
     auto *grid = child<QGridLayout>(gridName);
     QVERIFY(grid);
     int index = -1;
@@ -351,12 +346,7 @@ void TestMainForm::gridsPlaceItemsInTheirCells()
             index = i;
     }
     QVERIFY2(index >= 0, qPrintable(itemName + " is not in " + gridName));
-    int actualRow, actualColumn, actualRowSpan, actualColumnSpan;
-    grid->getItemPosition(index, &actualRow, &actualColumn, &actualRowSpan, &actualColumnSpan);
-    QCOMPARE(actualRow, row);
-    QCOMPARE(actualColumn, column);
-    QCOMPARE(actualRowSpan, rowSpan);
-    QCOMPARE(actualColumnSpan, columnSpan);
+    QCOMPARE(cellAt(grid, index), cell);
 }
 
 void TestMainForm::gridCellsStayEmpty_data()

@@ -1,4 +1,5 @@
 #include "dialogsupport.h"
+#include "formsupport.h"
 #include "softapconnectwifi.h"
 #include "testsupport.h"
 
@@ -19,24 +20,6 @@
 namespace {
 
 const QString kConfig = QStringLiteral("conf/softAPConf.json");
-
-struct Cell {
-    int row = -1, column = -1, rowSpan = -1, columnSpan = -1;
-    bool operator==(const Cell &o) const
-    {
-        return row == o.row && column == o.column && rowSpan == o.rowSpan &&
-               columnSpan == o.columnSpan;
-    }
-};
-
-Cell cellOf(QGridLayout *grid, QWidget *widget)
-{
-    Cell cell;
-    const int index = grid->indexOf(widget);
-    if (index >= 0)
-        grid->getItemPosition(index, &cell.row, &cell.column, &cell.rowSpan, &cell.columnSpan);
-    return cell;
-}
 
 // QTest::keyClicks aborts on characters beyond ASCII in this Qt build, so
 // those arrive as the key events a keyboard layout would produce.
@@ -113,13 +96,13 @@ void TestSoftApDialog::formHasItsDesignedSettings()
     auto *passwdLabel = dialog.findChild<QLabel *>(QStringLiteral("passwd_label"));
     auto *box = dialog.findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
     QVERIFY(browser && qr && ssidLabel && passwdLabel && box);
-    QVERIFY(cellOf(grid, browser) == (Cell{0, 0, 1, 3}));
-    QVERIFY(cellOf(grid, qr) == (Cell{1, 0, 3, 1}));
-    QVERIFY(cellOf(grid, ssidLabel) == (Cell{1, 1, 1, 1}));
-    QVERIFY(cellOf(grid, f.ssid) == (Cell{1, 2, 1, 1}));
-    QVERIFY(cellOf(grid, passwdLabel) == (Cell{2, 1, 1, 1}));
-    QVERIFY(cellOf(grid, f.password) == (Cell{2, 2, 1, 1}));
-    QVERIFY(cellOf(grid, box) == (Cell{3, 1, 1, 2}));
+    QCOMPARE(cellOf(grid, browser), (GridCell{0, 0, 1, 3}));
+    QCOMPARE(cellOf(grid, qr), (GridCell{1, 0, 3, 1}));
+    QCOMPARE(cellOf(grid, ssidLabel), (GridCell{1, 1, 1, 1}));
+    QCOMPARE(cellOf(grid, f.ssid), (GridCell{1, 2, 1, 1}));
+    QCOMPARE(cellOf(grid, passwdLabel), (GridCell{2, 1, 1, 1}));
+    QCOMPARE(cellOf(grid, f.password), (GridCell{2, 2, 1, 1}));
+    QCOMPARE(cellOf(grid, box), (GridCell{3, 1, 1, 2}));
 
     QCOMPARE(browser->frameShape(), QFrame::NoFrame);
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
