@@ -80,15 +80,12 @@ bool filterVerdict(MainWindow &window, QObject *watched, QEvent *event)
 }
 
 // A window with no port: the fold button does not need one.
-struct PlainWindow {
+struct PlainWindow : PortListWindow {
     PlainWindow()
     {
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }
-    TempWorkDir work;
-    FakePortList ports;
-    MainWindow window;
 };
 
 } // namespace
