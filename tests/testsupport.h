@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 // Makes a fresh temporary directory the working directory for as long as it
@@ -56,3 +61,29 @@ inline bool isOwnerOnly(const QString &path)
     return (permissions & others) == 0 && (permissions & QFileDevice::ReadOwner) &&
            (permissions & QFileDevice::WriteOwner);
 }
+
+// The object a JSON file holds; empty for a missing file or anything else.
+inline QJsonObject readJsonObject(const QString &path)
+{
+    return QJsonDocument::fromJson(readWholeFile(path)).object();
+}
+
+// The bytes that lines make on their way to the module, each ended by CR LF.
+inline QByteArray wire(const QList<QByteArray> &lines)
+{
+    QByteArray bytes;
+    for (const QByteArray &line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+// Answers every lookup with its context in front, so that a test sees which
+// context each text was looked up in.
+class ContextTagger : public QTranslator {
+public:
+    QString translate(const char *context, const char *sourceText, const char *, int) const override
+    {
+        return QString::fromUtf8(context) + QLatin1Char('|') + QString::fromUtf8(sourceText);
+    }
+    bool isEmpty() const override { return false; }
+};

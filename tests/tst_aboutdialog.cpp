@@ -1,3 +1,5 @@
+#include "dialogsupport.h"
+#include "formsupport.h"
 #include "testsupport.h"
 
 #include "aboutdialog.h"
@@ -6,12 +8,9 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
-#include <QTranslator>
 #include <QWindow>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -20,22 +19,9 @@ const QString kVersionText = QStringLiteral(
     "    这是 v1.0 版本，本程序可作为一个串口调试工具使用，也可以利用 Nimbrel云 IoT AT "
     "指令集和Nimbrel云物联网平台进行互动。");
 
-// Far beyond any event round trip; only reached when the dialog failed to end.
-constexpr int kGuardMs = 10000;
-constexpr int kGuardResult = 4242;
-
-class ContextTagger : public QTranslator {
-public:
-    QString translate(const char *context, const char *sourceText, const char *, int) const override
-    {
-        return QString::fromUtf8(context) + QLatin1Char('|') + QString::fromUtf8(sourceText);
-    }
-    bool isEmpty() const override { return false; }
-};
-
 } // namespace
 
-class AboutDialogTest : public QObject {
+class TestAboutDialog : public QObject {
     Q_OBJECT
 
 private slots:
@@ -43,21 +29,18 @@ private slots:
     void cleanup();
 
     void cannotBeResized();
-    void texts_data();
-    void texts();
+    void showsItsTexts_data();
+    void showsItsTexts();
     void textsAreLookedUpInAboutDialogContext_data();
     void textsAreLookedUpInAboutDialogContext();
-    void gridCells_data();
-    void gridCells();
+    void placesEachWidgetInItsGridCell_data();
+    void placesEachWidgetInItsGridCell();
     void labelsAreShapedAndAligned();
     void versionTextWrapsInsideItsColumn();
     void okEndsExec();
     void windowCloseEndsExec();
 
 private:
-    // Runs the dialog modally while `action` is delivered from inside exec();
-    // a guard timer ends a dialog that would otherwise never return.
-    int execWhile(AboutDialog &dialog, const std::function<void()> &action);
     template <typename T> T *child(AboutDialog &dialog, const char *name)
     {
         return dialog.findChild<T *>(QString::fromLatin1(name));
@@ -66,30 +49,17 @@ private:
     std::unique_ptr<TempWorkDir> workDir;
 };
 
-void AboutDialogTest::init()
+void TestAboutDialog::init()
 {
     workDir = std::make_unique<TempWorkDir>();
 }
 
-void AboutDialogTest::cleanup()
+void TestAboutDialog::cleanup()
 {
     workDir.reset();
 }
 
-int AboutDialogTest::execWhile(AboutDialog &dialog, const std::function<void()> &action)
-{
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, &dialog, [&dialog] { dialog.done(kGuardResult); });
-    guard.start(kGuardMs);
-    QTimer::singleShot(0, &dialog, [&dialog, action] {
-        if (QTest::qWaitForWindowExposed(&dialog))
-            action();
-    });
-    return dialog.exec();
-}
-
-void AboutDialogTest::cannotBeResized()
+void TestAboutDialog::cannotBeResized()
 {
     AboutDialog dialog(nullptr);
     QCOMPARE(dialog.minimumSize(), QSize(550, 300));
@@ -103,7 +73,7 @@ void AboutDialogTest::cannotBeResized()
     QCOMPARE(dialog.size(), QSize(550, 300));
 }
 
-void AboutDialogTest::texts_data()
+void TestAboutDialog::showsItsTexts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("property");
@@ -118,7 +88,7 @@ void AboutDialogTest::texts_data()
     QTest::newRow("pushButton") << "pushButton" << QByteArray("text") << "OK";
 }
 
-void AboutDialogTest::texts()
+void TestAboutDialog::showsItsTexts()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, property);
@@ -130,12 +100,12 @@ void AboutDialogTest::texts()
     QCOMPARE(found->property(property.constData()).toString(), text);
 }
 
-void AboutDialogTest::textsAreLookedUpInAboutDialogContext_data()
+void TestAboutDialog::textsAreLookedUpInAboutDialogContext_data()
 {
-    texts_data();
+    showsItsTexts_data();
 }
 
-void AboutDialogTest::textsAreLookedUpInAboutDialogContext()
+void TestAboutDialog::textsAreLookedUpInAboutDialogContext()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, property);
@@ -150,27 +120,21 @@ void AboutDialogTest::textsAreLookedUpInAboutDialogContext()
     QCOMPARE(found->property(property.constData()).toString(), expected);
 }
 
-void AboutDialogTest::gridCells_data()
+void TestAboutDialog::placesEachWidgetInItsGridCell_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("rowSpan");
-    QTest::addColumn<int>("columnSpan");
-    QTest::newRow("label_2") << "label_2" << 0 << 0 << 1 << 2;
-    QTest::newRow("label_3") << "label_3" << 1 << 0 << 1 << 2;
-    QTest::newRow("label_4") << "label_4" << 2 << 0 << 1 << 2;
-    QTest::newRow("label_5") << "label_5" << 3 << 0 << 1 << 2;
-    QTest::newRow("pushButton") << "pushButton" << 4 << 1 << 1 << 1;
+    QTest::addColumn<GridCell>("cell");
+    QTest::newRow("label_2") << "label_2" << GridCell{0, 0, 1, 2};
+    QTest::newRow("label_3") << "label_3" << GridCell{1, 0, 1, 2};
+    QTest::newRow("label_4") << "label_4" << GridCell{2, 0, 1, 2};
+    QTest::newRow("label_5") << "label_5" << GridCell{3, 0, 1, 2};
+    QTest::newRow("pushButton") << "pushButton" << GridCell{4, 1, 1, 1};
 }
 
-void AboutDialogTest::gridCells()
+void TestAboutDialog::placesEachWidgetInItsGridCell()
 {
     QFETCH(QString, name);
-    QFETCH(int, row);
-    QFETCH(int, column);
-    QFETCH(int, rowSpan);
-    QFETCH(int, columnSpan);
+    QFETCH(GridCell, cell);
     AboutDialog dialog(nullptr);
     auto *grid = dialog.findChild<QGridLayout *>(QStringLiteral("gridLayout"));
     QVERIFY(grid);
@@ -181,17 +145,11 @@ void AboutDialogTest::gridCells()
     QCOMPARE(grid->contentsMargins(), QMargins(0, 0, 0, 0));
     auto *widget = dialog.findChild<QWidget *>(name);
     QVERIFY(widget);
-    const int index = grid->indexOf(widget);
-    QVERIFY(index >= 0);
-    int actualRow, actualColumn, actualRowSpan, actualColumnSpan;
-    grid->getItemPosition(index, &actualRow, &actualColumn, &actualRowSpan, &actualColumnSpan);
-    QCOMPARE(actualRow, row);
-    QCOMPARE(actualColumn, column);
-    QCOMPARE(actualRowSpan, rowSpan);
-    QCOMPARE(actualColumnSpan, columnSpan);
+    QVERIFY(grid->indexOf(widget) >= 0);
+    QCOMPARE(cellOf(grid, widget), cell);
 }
 
-void AboutDialogTest::labelsAreShapedAndAligned()
+void TestAboutDialog::labelsAreShapedAndAligned()
 {
     AboutDialog dialog(nullptr);
     QCOMPARE(dialog.font().family(), QStringLiteral("新宋体"));
@@ -233,7 +191,7 @@ void AboutDialogTest::labelsAreShapedAndAligned()
     QCOMPARE(ok->maximumSize(), QSize(75, 24));
 }
 
-void AboutDialogTest::versionTextWrapsInsideItsColumn()
+void TestAboutDialog::versionTextWrapsInsideItsColumn()
 {
     AboutDialog dialog(nullptr);
     dialog.show();
@@ -247,32 +205,32 @@ void AboutDialogTest::versionTextWrapsInsideItsColumn()
     QVERIFY(version->height() >= version->heightForWidth(version->width()));
 }
 
-void AboutDialogTest::okEndsExec()
+void TestAboutDialog::okEndsExec()
 {
     AboutDialog dialog(nullptr);
     QSignalSpy finished(&dialog, &QDialog::finished);
     auto *ok = child<QPushButton>(dialog, "pushButton");
     QVERIFY(ok);
-    const int result = execWhile(dialog, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
-    QVERIFY(result != kGuardResult);
+    DialogHand hand([ok](QDialog *) { QTest::mouseClick(ok, Qt::LeftButton); });
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
     QCOMPARE(finished.count(), 1);
     QVERIFY(!dialog.isVisible());
 }
 
-void AboutDialogTest::windowCloseEndsExec()
+void TestAboutDialog::windowCloseEndsExec()
 {
     AboutDialog dialog(nullptr);
     QSignalSpy finished(&dialog, &QDialog::finished);
     // The title bar's close button reaches the dialog as a close event on its
     // native window, as the window system delivers it.
-    const int result = execWhile(dialog, [&dialog] {
+    DialogHand hand([](QDialog *modal) {
         QCloseEvent close;
-        QCoreApplication::sendEvent(dialog.windowHandle(), &close);
+        QCoreApplication::sendEvent(modal->windowHandle(), &close);
     });
-    QVERIFY(result != kGuardResult);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
     QCOMPARE(finished.count(), 1);
     QVERIFY(!dialog.isVisible());
 }
 
-QTEST_MAIN(AboutDialogTest)
+QTEST_MAIN(TestAboutDialog)
 #include "tst_aboutdialog.moc"

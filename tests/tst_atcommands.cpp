@@ -10,14 +10,14 @@ class TestAtCommands : public QObject {
 private slots:
     void wireLineIsUtf8WithCrLf_data();
     void wireLineIsUtf8WithCrLf();
-    void blankTest_data();
-    void blankTest();
-    void commandFromBox_data();
-    void commandFromBox();
-    void lines_data();
-    void lines();
-    void escaping_data();
-    void escaping();
+    void treatsOnlyWhitespaceAsBlank_data();
+    void treatsOnlyWhitespaceAsBlank();
+    void turnsTheBoxIntoOneCommandLine_data();
+    void turnsTheBoxIntoOneCommandLine();
+    void buildsEachCommandLine_data();
+    void buildsEachCommandLine();
+    void escapesQuotesAndCommas_data();
+    void escapesQuotesAndCommas();
     void longPublishCountsUtf8BytesOfEscapedMessage_data();
     void longPublishCountsUtf8BytesOfEscapedMessage();
 };
@@ -39,7 +39,7 @@ void TestAtCommands::wireLineIsUtf8WithCrLf()
     QCOMPARE(at::wireLine(order), bytes);
 }
 
-void TestAtCommands::blankTest_data()
+void TestAtCommands::treatsOnlyWhitespaceAsBlank_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("blank");
@@ -51,14 +51,14 @@ void TestAtCommands::blankTest_data()
     QTest::newRow("letter before blanks") << "A   " << false;
 }
 
-void TestAtCommands::blankTest()
+void TestAtCommands::treatsOnlyWhitespaceAsBlank()
 {
     QFETCH(QString, text);
     QFETCH(bool, blank);
     QCOMPARE(at::isBlank(text), blank);
 }
 
-void TestAtCommands::commandFromBox_data()
+void TestAtCommands::turnsTheBoxIntoOneCommandLine_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("order");
@@ -74,14 +74,14 @@ void TestAtCommands::commandFromBox_data()
                                     << "AT ";
 }
 
-void TestAtCommands::commandFromBox()
+void TestAtCommands::turnsTheBoxIntoOneCommandLine()
 {
     QFETCH(QString, box);
     QFETCH(QString, order);
     QCOMPARE(at::commandFromBox(box), order);
 }
 
-void TestAtCommands::lines_data()
+void TestAtCommands::buildsEachCommandLine_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("expected");
@@ -113,14 +113,14 @@ void TestAtCommands::lines_data()
         << at::publishLongHeader("t", 0, "ab,d") << "AT+KQMQTTPUBL=\"t\",0,5";
 }
 
-void TestAtCommands::lines()
+void TestAtCommands::buildsEachCommandLine()
 {
     QFETCH(QString, line);
     QFETCH(QString, expected);
     QCOMPARE(line, expected);
 }
 
-void TestAtCommands::escaping_data()
+void TestAtCommands::escapesQuotesAndCommas_data()
 {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("escaped");
@@ -148,7 +148,7 @@ void TestAtCommands::escaping_data()
                                            << "a\\b";
 }
 
-void TestAtCommands::escaping()
+void TestAtCommands::escapesQuotesAndCommas()
 {
     QFETCH(QString, message);
     QFETCH(QString, escaped);

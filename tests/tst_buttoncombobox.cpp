@@ -8,12 +8,12 @@ class TestButtonCombobox : public QObject {
     Q_OBJECT
 
 private slots:
-    void pressGeometry_data();
-    void pressGeometry();
+    void pressClicksOrOpensTheListByWhereItLands_data();
+    void pressClicksOrOpensTheListByWhereItLands();
     void choosingFromListNeverClicks();
 };
 
-void TestButtonCombobox::pressGeometry_data()
+void TestButtonCombobox::pressClicksOrOpensTheListByWhereItLands_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<QPoint>("position");
@@ -27,7 +27,7 @@ void TestButtonCombobox::pressGeometry_data()
     QTest::newRow("item 3, middle") << 3 << QPoint(100, 15) << true;
 }
 
-void TestButtonCombobox::pressGeometry()
+void TestButtonCombobox::pressClicksOrOpensTheListByWhereItLands()
 {
     QFETCH(int, index);
     QFETCH(QPoint, position);

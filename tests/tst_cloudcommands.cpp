@@ -34,19 +34,6 @@ int sentCounter(const MainWindow &window)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
-QString consoleText(const MainWindow &window)
-{
-    return widget<QTextBrowser>(window, "textBrowser")->toPlainText();
-}
-
-QByteArray wire(const QList<QByteArray> &lines)
-{
-    QByteArray bytes;
-    for (const QByteArray &line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
-
 } // namespace
 
 class TestCloudCommands : public QObject {
@@ -56,20 +43,20 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase();
-    void deviceIdentity_data();
-    void deviceIdentity();
-    void mqttConnect_data();
-    void mqttConnect();
-    void mqttDisconnect();
-    void topicLines_data();
-    void topicLines();
-    void publishLong_data();
-    void publishLong();
+    void sendsTheDeviceIdentityOnlyWhenComplete_data();
+    void sendsTheDeviceIdentityOnlyWhenComplete();
+    void connectsWithTheFormsMqttParameters_data();
+    void connectsWithTheFormsMqttParameters();
+    void disconnectsAndUndoesTheClicksOwnToggle();
+    void sendsTheLineOfEachTopicMode_data();
+    void sendsTheLineOfEachTopicMode();
+    void publishesALongMessageAsHeaderAndBody_data();
+    void publishesALongMessageAsHeaderAndBody();
     void blankMessageSendsNothing_data();
     void blankMessageSendsNothing();
-    void defaultTopic_data();
-    void defaultTopic();
-    void moduleAlreadyOnline();
+    void offersATopicBuiltFromTheIdentity_data();
+    void offersATopicBuiltFromTheIdentity();
+    void followsAModuleAlreadyOnline();
 
 private:
     MainWindow &window() { return bench->window; }
@@ -116,7 +103,7 @@ void TestCloudCommands::cleanupTestCase()
     bench.reset();
 }
 
-void TestCloudCommands::deviceIdentity_data()
+void TestCloudCommands::sendsTheDeviceIdentityOnlyWhenComplete_data()
 {
     QTest::addColumn<QString>("product");
     QTest::addColumn<QString>("name");
@@ -152,7 +139,7 @@ void TestCloudCommands::deviceIdentity_data()
                                  << "" << QByteArray();
 }
 
-void TestCloudCommands::deviceIdentity()
+void TestCloudCommands::sendsTheDeviceIdentityOnlyWhenComplete()
 {
     QFETCH(QString, product);
     QFETCH(QString, name);
@@ -187,7 +174,7 @@ void TestCloudCommands::deviceIdentity()
     }
 }
 
-void TestCloudCommands::mqttConnect_data()
+void TestCloudCommands::connectsWithTheFormsMqttParameters_data()
 {
     QTest::addColumn<bool>("formDefaults");
     QTest::addColumn<bool>("moduleReady");
@@ -202,7 +189,7 @@ void TestCloudCommands::mqttConnect_data()
                                     << QVector<int>{1, 1000, 690, 1, 0};
 }
 
-void TestCloudCommands::mqttConnect()
+void TestCloudCommands::connectsWithTheFormsMqttParameters()
 {
     QFETCH(bool, formDefaults);
     QFETCH(bool, moduleReady);
@@ -254,7 +241,7 @@ void TestCloudCommands::mqttConnect()
     }
 }
 
-void TestCloudCommands::mqttDisconnect()
+void TestCloudCommands::disconnectsAndUndoesTheClicksOwnToggle()
 {
     module().setWifiJoined(true);
     module().setMqttConnected(true);
@@ -279,7 +266,7 @@ void TestCloudCommands::mqttDisconnect()
     QVERIFY(!module().mqttConnected());
 }
 
-void TestCloudCommands::topicLines_data()
+void TestCloudCommands::sendsTheLineOfEachTopicMode_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("topic");
@@ -323,7 +310,7 @@ void TestCloudCommands::topicLines_data()
         << QByteArray("AT+KQMQTTPUB=\"t\",1,\"\xE6\xB8\xA9\xE5\xBA\xA6\\,\xE9\xAB\x98\"");
 }
 
-void TestCloudCommands::topicLines()
+void TestCloudCommands::sendsTheLineOfEachTopicMode()
 {
     QFETCH(QString, button);
     QFETCH(QString, topic);
@@ -348,7 +335,7 @@ void TestCloudCommands::topicLines()
     QCOMPARE(get<QPlainTextEdit>("orderPlainTextEdit")->toPlainText(), box);
 }
 
-void TestCloudCommands::publishLong_data()
+void TestCloudCommands::publishesALongMessageAsHeaderAndBody_data()
 {
     QTest::addColumn<int>("qos");
     QTest::addColumn<QString>("message");
@@ -372,7 +359,7 @@ void TestCloudCommands::publishLong_data()
         << "<b>hot</b>\n<i>dry</i>";
 }
 
-void TestCloudCommands::publishLong()
+void TestCloudCommands::publishesALongMessageAsHeaderAndBody()
 {
     QFETCH(int, qos);
     QFETCH(QString, message);
@@ -455,7 +442,7 @@ void TestCloudCommands::blankMessageSendsNothing()
     QCOMPARE(consoleText(window()), QString());
 }
 
-void TestCloudCommands::defaultTopic_data()
+void TestCloudCommands::offersATopicBuiltFromTheIdentity_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("product");
@@ -480,7 +467,7 @@ void TestCloudCommands::defaultTopic_data()
     }
 }
 
-void TestCloudCommands::defaultTopic()
+void TestCloudCommands::offersATopicBuiltFromTheIdentity()
 {
     QFETCH(QString, button);
     QFETCH(QString, product);
@@ -499,7 +486,7 @@ void TestCloudCommands::defaultTopic()
     QVERIFY(get<QLineEdit>("topicLineEdit")->hasFocus());
 }
 
-void TestCloudCommands::moduleAlreadyOnline()
+void TestCloudCommands::followsAModuleAlreadyOnline()
 {
     // A window of its own, on a module that is on Wi-Fi and in the cloud.
     bench.reset();

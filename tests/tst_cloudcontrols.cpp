@@ -383,9 +383,9 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void portOpeningGivesTheOpenedCondition();
-    void replyInEachCondition_data();
-    void replyInEachCondition();
-    void wifiMethodIndexAcrossReplies();
+    void repliesSetTheControlsInEachCondition_data();
+    void repliesSetTheControlsInEachCondition();
+    void wifiMethodFollowsTheReplies();
     void smartConfigGuideFollowsItsLine();
     void atModeButtonReappliesAtMode();
     void wifiLostFromModuleEndsTopicMode();
@@ -476,7 +476,7 @@ void TestCloudControls::portOpeningGivesTheOpenedCondition()
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
-void TestCloudControls::replyInEachCondition_data()
+void TestCloudControls::repliesSetTheControlsInEachCondition_data()
 {
     QTest::addColumn<int>("condition");
     QTest::addColumn<int>("signal");
@@ -492,7 +492,7 @@ void TestCloudControls::replyInEachCondition_data()
     }
 }
 
-void TestCloudControls::replyInEachCondition()
+void TestCloudControls::repliesSetTheControlsInEachCondition()
 {
     QFETCH(int, condition);
     QFETCH(int, signal);
@@ -507,7 +507,7 @@ void TestCloudControls::replyInEachCondition()
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
-void TestCloudControls::wifiMethodIndexAcrossReplies()
+void TestCloudControls::wifiMethodFollowsTheReplies()
 {
     bringTo(PortJustOpened);
     auto *wifi = widget<ButtonCombobox>(window(), "connect_wifi_btn");

@@ -80,15 +80,12 @@ bool filterVerdict(MainWindow &window, QObject *watched, QEvent *event)
 }
 
 // A window with no port: the fold button does not need one.
-struct PlainWindow {
+struct PlainWindow : PortListWindow {
     PlainWindow()
     {
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }
-    TempWorkDir work;
-    FakePortList ports;
-    MainWindow window;
 };
 
 } // namespace
@@ -101,14 +98,14 @@ private slots:
     void init();
     void cleanupTestCase();
     void firstShownWithoutTextOrTip();
-    void pointerZones_data();
-    void pointerZones();
+    void pointerInTheZoneShowsTheFoldButton_data();
+    void pointerInTheZoneShowsTheFoldButton();
     void hoverLeaveHidesTheButton();
     void areaShowAndHideHideTheButton();
     void foldingChangesMinimumWidth();
-    void returnKey_data();
-    void returnKey();
-    void iotSettingsFold();
+    void returnSendsTheBoxUnlessAltAloneOrKeypadEnter_data();
+    void returnSendsTheBoxUnlessAltAloneOrKeypadEnter();
+    void foldButtonFoldsTheIotSettings();
 
 private:
     // One window with an open port for all tests but the first; made on first use.
@@ -169,7 +166,7 @@ void TestExtendArea::firstShownWithoutTextOrTip()
     QCOMPARE(button->toolTip(), QString());
 }
 
-void TestExtendArea::pointerZones_data()
+void TestExtendArea::pointerInTheZoneShowsTheFoldButton_data()
 {
     QTest::addColumn<QSize>("windowSize");
     QTest::addColumn<bool>("onBar");
@@ -221,7 +218,7 @@ void TestExtendArea::pointerZones_data()
     }
 }
 
-void TestExtendArea::pointerZones()
+void TestExtendArea::pointerInTheZoneShowsTheFoldButton()
 {
     QFETCH(QSize, windowSize);
     QFETCH(bool, onBar);
@@ -396,7 +393,7 @@ void TestExtendArea::foldingChangesMinimumWidth()
     bar->show();
 }
 
-void TestExtendArea::returnKey_data()
+void TestExtendArea::returnSendsTheBoxUnlessAltAloneOrKeypadEnter_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
@@ -413,7 +410,7 @@ void TestExtendArea::returnKey_data()
     QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false;
 }
 
-void TestExtendArea::returnKey()
+void TestExtendArea::returnSendsTheBoxUnlessAltAloneOrKeypadEnter()
 {
     QFETCH(int, key);
     QFETCH(int, modifiers);
@@ -441,7 +438,7 @@ void TestExtendArea::returnKey()
     }
 }
 
-void TestExtendArea::iotSettingsFold()
+void TestExtendArea::foldButtonFoldsTheIotSettings()
 {
     auto *fold = widget<QToolButton>(window(), "deviceIoTInfoToolBtn");
     auto *identity = widget<QGroupBox>(window(), "IoTDeviceInFoGroupBox");

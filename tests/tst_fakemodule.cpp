@@ -90,7 +90,7 @@ private slots:
 
 private:
     // Sends a line and waits for its "OK": everything before it has arrived.
-    void fence();
+    void awaitEverythingSentSoFar();
 
     std::unique_ptr<TempWorkDir> workDir;
     std::unique_ptr<FakeModule> module;
@@ -117,7 +117,7 @@ void TestFakeModule::cleanup()
     module.reset();
 }
 
-void TestFakeModule::fence()
+void TestFakeModule::awaitEverythingSentSoFar()
 {
     const int before = terminal->lines.size();
     terminal->send("AT\r\n");
@@ -158,7 +158,7 @@ void TestFakeModule::opensSlaveUnderTheseNames()
     }
     QCOMPARE(terminal->port.error(), QSerialPort::NoError);
     QCOMPARE(terminal->port.portName(), QStringLiteral("pts/") + number);
-    fence();
+    awaitEverythingSentSoFar();
     QCOMPARE(module->receivedLineBytes(), QList<QByteArray>{"AT"});
 }
 
@@ -245,7 +245,7 @@ void TestFakeModule::answersCommands()
 
     terminal->send(command + "\r\n");
     QTRY_COMPARE_WITH_TIMEOUT(terminal->lines.size(), replies.size(), kTimeoutMs);
-    fence();
+    awaitEverythingSentSoFar();
     QCOMPARE(terminal->lines, crlfLines(replies));
     QCOMPARE(module->receivedLineBytes().first(), command);
 }
@@ -475,7 +475,7 @@ void TestFakeModule::readsLongMessageByByteCount()
         QVERIFY(terminal->port.waitForBytesWritten(kTimeoutMs));
     }
     QTRY_COMPARE_WITH_TIMEOUT(terminal->lines.size(), replies.size(), kTimeoutMs);
-    fence();
+    awaitEverythingSentSoFar();
     QCOMPARE(terminal->lines, crlfLines(replies));
 
     QCOMPARE(module->publications().size(), 1);
@@ -589,7 +589,7 @@ void TestFakeModule::hangUpIsAnErrorOnTheTerminal()
     QFETCH(bool, repeats);
 
     QVERIFY(terminal->open(module->slavePath()));
-    fence();
+    awaitEverythingSentSoFar();
     QSignalSpy errors(&terminal->port, &QSerialPort::errorOccurred);
 
     module->hangUp();

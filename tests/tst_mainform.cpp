@@ -1,13 +1,13 @@
 // The main window's form on its own: built with Ui::MainWindow on a plain
 // QMainWindow, which has no on_ slots, so nothing of the program runs.
 
+#include "formsupport.h"
 #include "testsupport.h"
 
 #include "ui_mainwindow.h"
 
 #include <QMainWindow>
 #include <QSpacerItem>
-#include <QTranslator>
 #include <QtTest>
 
 #include <memory>
@@ -100,17 +100,6 @@ const FormObject kFormObjects[] = {
     {"statusbar", "QStatusBar"},
 };
 
-// Answers every lookup with its context in front, so that a test sees which
-// context each text was looked up in.
-class ContextTagger : public QTranslator {
-public:
-    QString translate(const char *context, const char *sourceText, const char *, int) const override
-    {
-        return QString::fromUtf8(context) + QLatin1Char('|') + QString::fromUtf8(sourceText);
-    }
-    bool isEmpty() const override { return false; }
-};
-
 // Names a layout item the way the tables below do: by its widget's or
 // layout's object name, or "<spacer>".
 QString itemName(QLayoutItem *item)
@@ -128,7 +117,7 @@ QString itemName(QLayoutItem *item)
 
 } // namespace
 
-class MainFormTest : public QObject {
+class TestMainForm : public QObject {
     Q_OBJECT
 
 private slots:
@@ -152,28 +141,28 @@ private slots:
     void splitterStacksConsoleOverInput();
     void spacerPushesExtensionAreaUp();
 
-    void texts_data();
-    void texts();
+    void showsTheTextsOfTheForm_data();
+    void showsTheTextsOfTheForm();
     void textsAreLookedUpInMainWindowContext_data();
     void textsAreLookedUpInMainWindowContext();
-    void comboBoxes_data();
-    void comboBoxes();
+    void comboBoxesOfferTheirItems_data();
+    void comboBoxesOfferTheirItems();
     void comboItemsAreLookedUpInMainWindowContext_data();
     void comboItemsAreLookedUpInMainWindowContext();
-    void spinBoxes_data();
-    void spinBoxes();
+    void spinBoxesHaveTheirRangesAndValues_data();
+    void spinBoxesHaveTheirRangesAndValues();
 
-    void sizeLimits_data();
-    void sizeLimits();
-    void fonts_data();
-    void fonts();
-    void lightBackgrounds_data();
-    void lightBackgrounds();
-    void properties_data();
-    void properties();
+    void widgetsKeepTheirSizeLimits_data();
+    void widgetsKeepTheirSizeLimits();
+    void widgetsUseTheirFonts_data();
+    void widgetsUseTheirFonts();
+    void onlyTheListedFieldsHaveALightBase_data();
+    void onlyTheListedFieldsHaveALightBase();
+    void objectsHaveTheirDesignedProperties_data();
+    void objectsHaveTheirDesignedProperties();
     void mqttLabelsAlignRight_data();
     void mqttLabelsAlignRight();
-    void menus();
+    void menuBarHoldsTheSettingsAndHelpMenus();
 
     void windowStartsAtItsSize();
     void windowCannotShrinkBelowMinimum();
@@ -192,27 +181,27 @@ private:
     Ui::MainWindow ui;
 };
 
-void MainFormTest::init()
+void TestMainForm::init()
 {
     workDir = std::make_unique<TempWorkDir>();
     window = std::make_unique<QMainWindow>();
     ui.setupUi(window.get());
 }
 
-void MainFormTest::cleanup()
+void TestMainForm::cleanup()
 {
     window.reset();
     workDir.reset();
 }
 
-QObject *MainFormTest::object(const QString &name) const
+QObject *TestMainForm::object(const QString &name) const
 {
     if (name == window->objectName())
         return window.get();
     return window->findChild<QObject *>(name);
 }
 
-void MainFormTest::objectsHaveTheirNamesAndClasses_data()
+void TestMainForm::objectsHaveTheirNamesAndClasses_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("className");
@@ -222,7 +211,7 @@ void MainFormTest::objectsHaveTheirNamesAndClasses_data()
         QTest::newRow(entry.name) << entry.name << entry.className;
 }
 
-void MainFormTest::objectsHaveTheirNamesAndClasses()
+void TestMainForm::objectsHaveTheirNamesAndClasses()
 {
     QFETCH(QString, name);
     QFETCH(QString, className);
@@ -233,7 +222,7 @@ void MainFormTest::objectsHaveTheirNamesAndClasses()
         QCOMPARE(window->findChildren<QObject *>(name).size(), 1);
 }
 
-void MainFormTest::widgetsAreCreatedInTreeOrder()
+void TestMainForm::widgetsAreCreatedInTreeOrder()
 {
     // children() keeps creation order within each parent, and the siblings'
     // orders together fix the depth-first order of the whole tree. A splitter
@@ -256,7 +245,7 @@ void MainFormTest::widgetsAreCreatedInTreeOrder()
     }
 }
 
-void MainFormTest::windowHoldsTheFormsBars()
+void TestMainForm::windowHoldsTheFormsBars()
 {
     QCOMPARE(window->centralWidget(), ui.centralwidget);
     QCOMPARE(window->menuBar(), ui.menubar);
@@ -266,7 +255,7 @@ void MainFormTest::windowHoldsTheFormsBars()
     QCOMPARE(ui.action_Nimbrel_IoT->parent(), window.get());
 }
 
-void MainFormTest::boxLayoutsHoldTheirItemsInOrder_data()
+void TestMainForm::boxLayoutsHoldTheirItemsInOrder_data()
 {
     QTest::addColumn<QString>("layoutName");
     QTest::addColumn<QString>("owner");
@@ -290,7 +279,7 @@ void MainFormTest::boxLayoutsHoldTheirItemsInOrder_data()
                        "modeGroupBox",          "releaseTopicLongMsgBtn",   "<spacer>"};
 }
 
-void MainFormTest::boxLayoutsHoldTheirItemsInOrder()
+void TestMainForm::boxLayoutsHoldTheirItemsInOrder()
 {
     QFETCH(QString, layoutName);
     QFETCH(QString, owner);
@@ -305,19 +294,16 @@ void MainFormTest::boxLayoutsHoldTheirItemsInOrder()
     QCOMPARE(actual, items);
 }
 
-void MainFormTest::gridsPlaceItemsInTheirCells_data()
+void TestMainForm::gridsPlaceItemsInTheirCells_data()
 {
     QTest::addColumn<QString>("gridName");
     QTest::addColumn<QString>("itemName");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("rowSpan");
-    QTest::addColumn<int>("columnSpan");
+    QTest::addColumn<GridCell>("cell");
 
     auto cell = [](const char *grid, const char *item, int row, int column, int rowSpan,
                    int columnSpan) {
         QTest::addRow("%s/%s", grid, item)
-            << grid << item << row << column << rowSpan << columnSpan;
+            << grid << item << GridCell{row, column, rowSpan, columnSpan};
     };
     cell("gridLayout", "horizontalLayout", 0, 0, 1, 5);
     cell("gridLayout", "orderPlainTextEdit", 1, 0, 1, 5);
@@ -347,14 +333,11 @@ void MainFormTest::gridsPlaceItemsInTheirCells_data()
     cell("gridLayout_4", "releaseTopicMsgBtn", 6, 1, 1, 1);
 }
 
-void MainFormTest::gridsPlaceItemsInTheirCells()
+void TestMainForm::gridsPlaceItemsInTheirCells()
 {
     QFETCH(QString, gridName);
     QFETCH(QString, itemName);
-    QFETCH(int, row);
-    QFETCH(int, column);
-    QFETCH(int, rowSpan);
-    QFETCH(int, columnSpan);
+    QFETCH(GridCell, cell);
     auto *grid = child<QGridLayout>(gridName);
     QVERIFY(grid);
     int index = -1;
@@ -363,15 +346,10 @@ void MainFormTest::gridsPlaceItemsInTheirCells()
             index = i;
     }
     QVERIFY2(index >= 0, qPrintable(itemName + " is not in " + gridName));
-    int actualRow, actualColumn, actualRowSpan, actualColumnSpan;
-    grid->getItemPosition(index, &actualRow, &actualColumn, &actualRowSpan, &actualColumnSpan);
-    QCOMPARE(actualRow, row);
-    QCOMPARE(actualColumn, column);
-    QCOMPARE(actualRowSpan, rowSpan);
-    QCOMPARE(actualColumnSpan, columnSpan);
+    QCOMPARE(cellAt(grid, index), cell);
 }
 
-void MainFormTest::gridCellsStayEmpty_data()
+void TestMainForm::gridCellsStayEmpty_data()
 {
     QTest::addColumn<QString>("gridName");
     QTest::addColumn<int>("row");
@@ -386,7 +364,7 @@ void MainFormTest::gridCellsStayEmpty_data()
     }
 }
 
-void MainFormTest::gridCellsStayEmpty()
+void TestMainForm::gridCellsStayEmpty()
 {
     QFETCH(QString, gridName);
     QFETCH(int, row);
@@ -398,7 +376,7 @@ void MainFormTest::gridCellsStayEmpty()
     QVERIFY(!grid->itemAtPosition(row, column));
 }
 
-void MainFormTest::layoutsHaveTheirSpacingAndMargins_data()
+void TestMainForm::layoutsHaveTheirSpacingAndMargins_data()
 {
     QTest::addColumn<QString>("layoutName");
     QTest::addColumn<int>("spacing");
@@ -416,7 +394,7 @@ void MainFormTest::layoutsHaveTheirSpacingAndMargins_data()
     QTest::newRow("horizontalLayout") << "horizontalLayout" << 0 << QMargins(0, 0, 0, 0);
 }
 
-void MainFormTest::layoutsHaveTheirSpacingAndMargins()
+void TestMainForm::layoutsHaveTheirSpacingAndMargins()
 {
     QFETCH(QString, layoutName);
     QFETCH(int, spacing);
@@ -431,7 +409,7 @@ void MainFormTest::layoutsHaveTheirSpacingAndMargins()
     }
 }
 
-void MainFormTest::mqttGridKeepsDefaultSpacing()
+void TestMainForm::mqttGridKeepsDefaultSpacing()
 {
     // Layout margins differ between windows and child widgets, so the
     // reference group box must be a child as well.
@@ -443,7 +421,7 @@ void MainFormTest::mqttGridKeepsDefaultSpacing()
     QCOMPARE(ui.horizontalLayout->sizeConstraint(), QLayout::SetFixedSize);
 }
 
-void MainFormTest::splitterStacksConsoleOverInput()
+void TestMainForm::splitterStacksConsoleOverInput()
 {
     QSplitter *splitter = ui.mainWindowSplitter;
     QCOMPARE(splitter->count(), 2);
@@ -454,7 +432,7 @@ void MainFormTest::splitterStacksConsoleOverInput()
     QVERIFY(!splitter->opaqueResize());
 }
 
-void MainFormTest::spacerPushesExtensionAreaUp()
+void TestMainForm::spacerPushesExtensionAreaUp()
 {
     QLayoutItem *last = ui.verticalLayout_2->itemAt(ui.verticalLayout_2->count() - 1);
     QVERIFY(last);
@@ -467,7 +445,7 @@ void MainFormTest::spacerPushesExtensionAreaUp()
     QCOMPARE(spacer->expandingDirections(), Qt::Vertical);
 }
 
-void MainFormTest::texts_data()
+void TestMainForm::showsTheTextsOfTheForm_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("property");
@@ -515,7 +493,7 @@ void MainFormTest::texts_data()
     text("menu_H", "title", "帮助(&H)");
 }
 
-void MainFormTest::texts()
+void TestMainForm::showsTheTextsOfTheForm()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, property);
@@ -527,12 +505,12 @@ void MainFormTest::texts()
     QCOMPARE(value.toString(), text);
 }
 
-void MainFormTest::textsAreLookedUpInMainWindowContext_data()
+void TestMainForm::textsAreLookedUpInMainWindowContext_data()
 {
-    texts_data();
+    showsTheTextsOfTheForm_data();
 }
 
-void MainFormTest::textsAreLookedUpInMainWindowContext()
+void TestMainForm::textsAreLookedUpInMainWindowContext()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, property);
@@ -545,7 +523,7 @@ void MainFormTest::textsAreLookedUpInMainWindowContext()
     QCOMPARE(object(name)->property(property.constData()).toString(), expected);
 }
 
-void MainFormTest::comboBoxes_data()
+void TestMainForm::comboBoxesOfferTheirItems_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("items");
@@ -562,7 +540,7 @@ void MainFormTest::comboBoxes_data()
         << QStringList{"断开WiFi", "直接连接WiFi", "Smart Config 配网", "softAP 配网"} << 0;
 }
 
-void MainFormTest::comboBoxes()
+void TestMainForm::comboBoxesOfferTheirItems()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, items);
@@ -578,12 +556,12 @@ void MainFormTest::comboBoxes()
     QVERIFY(!combo->isEditable());
 }
 
-void MainFormTest::comboItemsAreLookedUpInMainWindowContext_data()
+void TestMainForm::comboItemsAreLookedUpInMainWindowContext_data()
 {
-    comboBoxes_data();
+    comboBoxesOfferTheirItems_data();
 }
 
-void MainFormTest::comboItemsAreLookedUpInMainWindowContext()
+void TestMainForm::comboItemsAreLookedUpInMainWindowContext()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, items);
@@ -600,7 +578,7 @@ void MainFormTest::comboItemsAreLookedUpInMainWindowContext()
     QCOMPARE(combo->currentIndex(), currentIndex);
 }
 
-void MainFormTest::spinBoxes_data()
+void TestMainForm::spinBoxesHaveTheirRangesAndValues_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("minimum");
@@ -610,7 +588,7 @@ void MainFormTest::spinBoxes_data()
     QTest::newRow("keepalive_spinbox") << "keepalive_spinbox" << 60 << 690 << 240;
 }
 
-void MainFormTest::spinBoxes()
+void TestMainForm::spinBoxesHaveTheirRangesAndValues()
 {
     QFETCH(QString, name);
     QFETCH(int, minimum);
@@ -627,7 +605,7 @@ void MainFormTest::spinBoxes()
     QCOMPARE(spin->text(), QString::number(value));
 }
 
-void MainFormTest::sizeLimits_data()
+void TestMainForm::widgetsKeepTheirSizeLimits_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("minimum");
@@ -666,7 +644,7 @@ void MainFormTest::sizeLimits_data()
     limits("releaseTopicLongMsgBtn", QSize(0, 30), QSize(kMax, 30));
 }
 
-void MainFormTest::sizeLimits()
+void TestMainForm::widgetsKeepTheirSizeLimits()
 {
     QFETCH(QString, name);
     QFETCH(QSize, minimum);
@@ -677,7 +655,7 @@ void MainFormTest::sizeLimits()
     QCOMPARE(widget->maximumSize(), maximum);
 }
 
-void MainFormTest::fonts_data()
+void TestMainForm::widgetsUseTheirFonts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("pointSize");
@@ -705,7 +683,7 @@ void MainFormTest::fonts_data()
         QTest::addRow("%s (inherited)", name) << name << 12;
 }
 
-void MainFormTest::fonts()
+void TestMainForm::widgetsUseTheirFonts()
 {
     QFETCH(QString, name);
     QFETCH(int, pointSize);
@@ -720,7 +698,7 @@ void MainFormTest::fonts()
     QCOMPARE(font.pointSize(), pointSize);
 }
 
-void MainFormTest::lightBackgrounds_data()
+void TestMainForm::onlyTheListedFieldsHaveALightBase_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("light");
@@ -734,7 +712,7 @@ void MainFormTest::lightBackgrounds_data()
         QTest::addRow("%s", name) << name << false;
 }
 
-void MainFormTest::lightBackgrounds()
+void TestMainForm::onlyTheListedFieldsHaveALightBase()
 {
     QFETCH(QString, name);
     QFETCH(bool, light);
@@ -750,7 +728,7 @@ void MainFormTest::lightBackgrounds()
     }
 }
 
-void MainFormTest::properties_data()
+void TestMainForm::objectsHaveTheirDesignedProperties_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("property");
@@ -798,7 +776,7 @@ void MainFormTest::properties_data()
         prop(name, "checkable", false);
 }
 
-void MainFormTest::properties()
+void TestMainForm::objectsHaveTheirDesignedProperties()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, property);
@@ -814,7 +792,7 @@ void MainFormTest::properties()
         QCOMPARE(actual, expected);
 }
 
-void MainFormTest::mqttLabelsAlignRight_data()
+void TestMainForm::mqttLabelsAlignRight_data()
 {
     QTest::addColumn<QString>("name");
     const char *labels[] = {"tlsmode_label", "cmdtimeout_label", "keepalive_label",
@@ -823,7 +801,7 @@ void MainFormTest::mqttLabelsAlignRight_data()
         QTest::addRow("%s", name) << name;
 }
 
-void MainFormTest::mqttLabelsAlignRight()
+void TestMainForm::mqttLabelsAlignRight()
 {
     QFETCH(QString, name);
     auto *label = child<QLabel>(name);
@@ -832,7 +810,7 @@ void MainFormTest::mqttLabelsAlignRight()
     QCOMPARE(label->alignment() & Qt::AlignVertical_Mask, Qt::AlignVCenter);
 }
 
-void MainFormTest::menus()
+void TestMainForm::menuBarHoldsTheSettingsAndHelpMenus()
 {
     QCOMPARE(ui.menubar->geometry(), QRect(0, 0, 774, 22));
     const QList<QAction *> bar = ui.menubar->actions();
@@ -844,7 +822,7 @@ void MainFormTest::menus()
     QCOMPARE(ui.menu_H->actions().constFirst()->text(), QStringLiteral("关于 Atlume"));
 }
 
-void MainFormTest::windowStartsAtItsSize()
+void TestMainForm::windowStartsAtItsSize()
 {
     QCOMPARE(window->size(), QSize(774, 648));
     window->show();
@@ -852,7 +830,7 @@ void MainFormTest::windowStartsAtItsSize()
     QCOMPARE(window->size(), QSize(774, 648));
 }
 
-void MainFormTest::windowCannotShrinkBelowMinimum()
+void TestMainForm::windowCannotShrinkBelowMinimum()
 {
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -864,7 +842,7 @@ void MainFormTest::windowCannotShrinkBelowMinimum()
     QTRY_COMPARE(ui.mainWindowSplitter->width(), 400);
 }
 
-void MainFormTest::columnsKeepTheirWidths_data()
+void TestMainForm::columnsKeepTheirWidths_data()
 {
     QTest::addColumn<QSize>("windowSize");
     QTest::newRow("minimum") << QSize(774, 550);
@@ -872,7 +850,7 @@ void MainFormTest::columnsKeepTheirWidths_data()
     QTest::newRow("large") << QSize(1280, 960);
 }
 
-void MainFormTest::columnsKeepTheirWidths()
+void TestMainForm::columnsKeepTheirWidths()
 {
     QFETCH(QSize, windowSize);
     window->show();
@@ -894,5 +872,5 @@ void MainFormTest::columnsKeepTheirWidths()
     QVERIFY(ui.layoutWidget->geometry().bottom() < ui.inputGroupBox->geometry().top());
 }
 
-QTEST_MAIN(MainFormTest)
+QTEST_MAIN(TestMainForm)
 #include "tst_mainform.moc"

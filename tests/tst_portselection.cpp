@@ -1,50 +1,32 @@
 #include "testsupport.h"
 #include "windowsupport.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolButton>
 
 #include "buttoncombobox.h"
-
-namespace {
-QJsonObject readJson(const QString &path)
-{
-    return QJsonDocument::fromJson(readWholeFile(path)).object();
-}
-
-void showAndActivate(MainWindow &window)
-{
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
-} // namespace
 
 class TestPortSelection : public QObject {
     Q_OBJECT
 
 private slots:
-    void startupState();
+    void startsWithNothingSelectedAndTheControlsAtRest();
     void startupCreatesPortConfOnlyInsideConf();
     void styleSheetStopsAtNul();
     void portListIsSortedAsText();
     void firstSelectionLoadsFileAndWritesNothing();
-    void selectingAnotherPortStoresTheLeftOne();
-    void reselectingTheSamePortChangesNothing();
-    void rescanKeepsSelectedPort();
-    void rescanDropsVanishedPort();
+    void selectingStoresOnlyAPortThatIsLeft_data();
+    void selectingStoresOnlyAPortThatIsLeft();
+    void rescanKeepsTheSelectionOnlyWhileItsPortIsListed_data();
+    void rescanKeepsTheSelectionOnlyWhileItsPortIsListed();
     void closingStoresSelectedPort_data();
     void closingStoresSelectedPort();
     void doubleClickOpensSettingsDialog();
@@ -53,12 +35,10 @@ private slots:
     void keysStillSelectAPort();
 };
 
-void TestPortSelection::startupState()
+void TestPortSelection::startsWithNothingSelectedAndTheControlsAtRest()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyB", "ttyA"};
-    MainWindow window;
+    PortListWindow bench({"ttyB", "ttyA"});
+    MainWindow &window = bench.window;
 
     auto *list = widget<QListWidget>(window, "portListWidget");
     QCOMPARE(list->count(), 2);
@@ -112,8 +92,7 @@ void TestPortSelection::startupCreatesPortConfOnlyInsideConf()
 {
     {
         TempWorkDir work(false);
-        FakePortList ports;
-        ports.ports = QStringList{"ttyA"};
+        FakePortList ports({"ttyA"});
         {
             MainWindow window;
             QVERIFY(!QFileInfo::exists("conf"));
@@ -143,10 +122,8 @@ void TestPortSelection::styleSheetStopsAtNul()
 
 void TestPortSelection::portListIsSortedAsText()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyS3", "ttyS10", "ttyS1"};
-    MainWindow window;
+    PortListWindow bench({"ttyS3", "ttyS10", "ttyS1"});
+    MainWindow &window = bench.window;
     auto *list = widget<QListWidget>(window, "portListWidget");
     QStringList shown;
     for (int row = 0; row < list->count(); ++row)
@@ -156,10 +133,8 @@ void TestPortSelection::portListIsSortedAsText()
 
 void TestPortSelection::firstSelectionLoadsFileAndWritesNothing()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
+    PortListWindow bench({"ttyA", "ttyB"});
+    MainWindow &window = bench.window;
     QVERIFY(writeWholeFile("conf/portConf/ttyA_CONF.json",
                            R"({"ProductID":"P1","DeviceName":"D1","DeviceSecret":"S1",)"
                            R"("BaudRate":9600,"Parity":2,"StopBits":2})"));
@@ -187,12 +162,19 @@ void TestPortSelection::firstSelectionLoadsFileAndWritesNothing()
     QCOMPARE(widget<QLineEdit>(window, "productIDLineEdit")->text(), QStringLiteral("P1"));
 }
 
-void TestPortSelection::selectingAnotherPortStoresTheLeftOne()
+void TestPortSelection::selectingStoresOnlyAPortThatIsLeft_data()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
+    QTest::addColumn<QString>("next");
+    QTest::newRow("another port") << "ttyB";
+    QTest::newRow("the same port again") << "ttyA";
+}
+
+void TestPortSelection::selectingStoresOnlyAPortThatIsLeft()
+{
+    QFETCH(QString, next);
+    const bool left = next != QLatin1String("ttyA");
+    PortListWindow bench({"ttyA", "ttyB"});
+    MainWindow &window = bench.window;
     window.show();
     selectPort(window, "ttyA");
     widget<QLineEdit>(window, "productIDLineEdit")->setText("pa");
@@ -201,7 +183,12 @@ void TestPortSelection::selectingAnotherPortStoresTheLeftOne()
     portOf(window)->setParity(QSerialPort::EvenParity);
     widget<QTextBrowser>(window, "textBrowser")->append("old output");
 
-    selectPort(window, "ttyB");
+    selectPort(window, next);
+    QCOMPARE(portOf(window)->portName(), next);
+    QCOMPARE(QFileInfo::exists("conf/portConf/ttyA_CONF.json"), left);
+    QCOMPARE(consoleText(window), left ? QString() : QStringLiteral("old output"));
+    if (!left)
+        return;
     QCOMPARE(readWholeFile("conf/portConf/ttyA_CONF.json"),
              QByteArray("{\n"
                         "    \"BaudRate\": 115200,\n"
@@ -216,78 +203,61 @@ void TestPortSelection::selectingAnotherPortStoresTheLeftOne()
     QVERIFY(!QFileInfo::exists("conf/portConf/ttyB_CONF.json"));
     QCOMPARE(QFile::permissions("conf/portConf/ttyA_CONF.json"),
              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-    QCOMPARE(portOf(window)->portName(), QStringLiteral("ttyB"));
-    QVERIFY(widget<QTextBrowser>(window, "textBrowser")->toPlainText().isEmpty());
-    QCOMPARE(widget<QLabel>(window, "orderHasSendLabel")->text(),
-             QString::fromUtf8("已发送信息: 0条"));
+    QCOMPARE(sentLabel(window), QString::fromUtf8("已发送信息: 0条"));
     QCOMPARE(widget<QPushButton>(window, "connectBtn")->text(), QStringLiteral("Connect"));
     QVERIFY(widget<QPushButton>(window, "connectBtn")->isEnabled());
     QVERIFY(!widget<QLineEdit>(window, "productIDLineEdit")->isEnabled());
 }
 
-void TestPortSelection::reselectingTheSamePortChangesNothing()
+void TestPortSelection::rescanKeepsTheSelectionOnlyWhileItsPortIsListed_data()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
-    window.show();
-    selectPort(window, "ttyA");
-    widget<QTextBrowser>(window, "textBrowser")->append("kept");
-    selectPort(window, "ttyA");
-    QCOMPARE(widget<QTextBrowser>(window, "textBrowser")->toPlainText(), QStringLiteral("kept"));
-    QVERIFY(!QFileInfo::exists("conf/portConf/ttyA_CONF.json"));
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<int>("rowAfter"); // of the selected port; -1: gone
+    QTest::newRow("still listed") << QStringList{"ttyB", "ttyC"} << "ttyC"
+                                  << QStringList{"ttyC", "ttyA", "ttyB"} << 2;
+    QTest::newRow("vanished") << QStringList{"ttyA", "ttyB"} << "ttyB" << QStringList{"ttyA"} << -1;
 }
 
-void TestPortSelection::rescanKeepsSelectedPort()
+void TestPortSelection::rescanKeepsTheSelectionOnlyWhileItsPortIsListed()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyB", "ttyC"};
-    MainWindow window;
+    QFETCH(QStringList, before);
+    QFETCH(QString, selected);
+    QFETCH(QStringList, after);
+    QFETCH(int, rowAfter);
+    const bool kept = rowAfter >= 0;
+    const QString stored = "conf/portConf/" + selected + "_CONF.json";
+    PortListWindow bench(before);
+    MainWindow &window = bench.window;
     window.show();
-    selectPort(window, "ttyC");
-    widget<QTextBrowser>(window, "textBrowser")->append("kept");
+    selectPort(window, selected);
+    widget<QTextBrowser>(window, "textBrowser")->append("shown");
 
-    ports.ports = QStringList{"ttyC", "ttyA", "ttyB"};
+    bench.ports.ports = after;
     QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
     auto *list = widget<QListWidget>(window, "portListWidget");
-    QCOMPARE(list->count(), 3);
-    QVERIFY(list->currentItem());
-    QCOMPARE(list->currentItem()->text(), QStringLiteral("ttyC"));
-    QCOMPARE(list->currentRow(), 2);
-    QCOMPARE(widget<QTextBrowser>(window, "textBrowser")->toPlainText(), QStringLiteral("kept"));
-    QVERIFY(widget<QPushButton>(window, "connectBtn")->isEnabled());
-    QVERIFY(!QFileInfo::exists("conf/portConf/ttyC_CONF.json"));
-}
-
-void TestPortSelection::rescanDropsVanishedPort()
-{
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
-    window.show();
-    selectPort(window, "ttyB");
-    widget<QTextBrowser>(window, "textBrowser")->append("gone");
-
-    ports.ports = QStringList{"ttyA"};
-    QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
-    auto *list = widget<QListWidget>(window, "portListWidget");
-    QCOMPARE(list->count(), 1);
-    QCOMPARE(list->currentItem(), nullptr);
-    QVERIFY(!widget<QPushButton>(window, "connectBtn")->isEnabled());
+    QCOMPARE(list->count(), after.size());
+    QCOMPARE(list->currentRow(), rowAfter);
+    if (kept)
+        QCOMPARE(list->currentItem()->text(), selected);
+    else
+        QCOMPARE(list->currentItem(), nullptr);
+    QCOMPARE(consoleText(window), kept ? QStringLiteral("shown") : QString());
+    QCOMPARE(widget<QPushButton>(window, "connectBtn")->isEnabled(), kept);
     QCOMPARE(widget<QPushButton>(window, "connectBtn")->text(), QStringLiteral("Connect"));
-    QVERIFY(widget<QTextBrowser>(window, "textBrowser")->toPlainText().isEmpty());
     QVERIFY(!widget<QPlainTextEdit>(window, "orderPlainTextEdit")->isEnabled());
+    QVERIFY(!QFileInfo::exists(stored));
+    if (kept)
+        return;
 
     // The port comes back: it can be chosen again, and nothing of the old
     // selection is stored on the way (no port was selected any more).
-    ports.ports = QStringList{"ttyA", "ttyB"};
+    bench.ports.ports = before;
     QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
-    selectPort(window, "ttyA");
+    selectPort(window, after.first());
     QVERIFY(widget<QPushButton>(window, "connectBtn")->isEnabled());
-    QVERIFY(!QFileInfo::exists("conf/portConf/ttyB_CONF.json"));
+    QVERIFY(!QFileInfo::exists(stored));
 }
 
 void TestPortSelection::closingStoresSelectedPort_data()
@@ -300,10 +270,8 @@ void TestPortSelection::closingStoresSelectedPort_data()
 void TestPortSelection::closingStoresSelectedPort()
 {
     QFETCH(bool, select);
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA"};
-    MainWindow window;
+    PortListWindow bench({"ttyA"});
+    MainWindow &window = bench.window;
     window.show();
     if (select)
         selectPort(window, "ttyA");
@@ -311,7 +279,7 @@ void TestPortSelection::closingStoresSelectedPort()
     QVERIFY(window.isHidden());
     QCOMPARE(QFileInfo::exists("conf/portConf/ttyA_CONF.json"), select);
     if (select) {
-        const QJsonObject stored = readJson("conf/portConf/ttyA_CONF.json");
+        const QJsonObject stored = readJsonObject("conf/portConf/ttyA_CONF.json");
         QCOMPARE(stored.size(), 8);
         QCOMPARE(stored.value("ProductID").toString(), QString());
         QCOMPARE(stored.value("BaudRate").toInt(), 115200);
@@ -320,16 +288,14 @@ void TestPortSelection::closingStoresSelectedPort()
 
 void TestPortSelection::doubleClickOpensSettingsDialog()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA"};
-    MainWindow window;
+    PortListWindow bench({"ttyA"});
+    MainWindow &window = bench.window;
     showAndActivate(window);
     selectPort(window, "ttyA");
 
     QString title;
     bool hasHelpButton = true;
-    whenModalShown([&](QWidget *dialog) {
+    DialogHand hand([&](QDialog *dialog) {
         title = dialog->windowTitle();
         hasHelpButton = dialog->windowFlags().testFlag(Qt::WindowContextHelpButtonHint);
         auto *baud = dialog->findChild<QComboBox *>("setBaudRateCB");
@@ -346,33 +312,29 @@ void TestPortSelection::doubleClickOpensSettingsDialog()
     // The new parameters reach the file only at the next switch or close.
     QVERIFY(!QFileInfo::exists("conf/portConf/ttyA_CONF.json"));
     window.close();
-    QCOMPARE(readJson("conf/portConf/ttyA_CONF.json").value("BaudRate").toInt(), 9600);
+    QCOMPARE(readJsonObject("conf/portConf/ttyA_CONF.json").value("BaudRate").toInt(), 9600);
 }
 
 void TestPortSelection::doubleClickOnAnotherPortStoresTheLeftOne()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
+    PortListWindow bench({"ttyA", "ttyB"});
+    MainWindow &window = bench.window;
     showAndActivate(window);
     selectPort(window, "ttyA");
     widget<QLineEdit>(window, "productIDLineEdit")->setText("left");
 
-    whenModalShown([](QWidget *dialog) { dialog->close(); });
+    DialogHand hand([](QDialog *dialog) { dialog->close(); });
     QMetaObject::invokeMethod(&window, "on_portListWidget_itemDoubleClicked",
                               Q_ARG(QListWidgetItem *, portItem(window, "ttyB")));
     QCOMPARE(portOf(window)->portName(), QStringLiteral("ttyB"));
-    QCOMPARE(readJson("conf/portConf/ttyA_CONF.json").value("ProductID").toString(),
+    QCOMPARE(readJsonObject("conf/portConf/ttyA_CONF.json").value("ProductID").toString(),
              QStringLiteral("left"));
 }
 
 void TestPortSelection::focusAloneNeverSelectsAPort()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
+    PortListWindow bench({"ttyA", "ttyB"});
+    MainWindow &window = bench.window;
     showAndActivate(window);
     auto *list = widget<QListWidget>(window, "portListWidget");
 
@@ -389,10 +351,8 @@ void TestPortSelection::focusAloneNeverSelectsAPort()
 
 void TestPortSelection::keysStillSelectAPort()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA", "ttyB"};
-    MainWindow window;
+    PortListWindow bench({"ttyA", "ttyB"});
+    MainWindow &window = bench.window;
     showAndActivate(window);
     auto *list = widget<QListWidget>(window, "portListWidget");
     list->setFocus(Qt::TabFocusReason);

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSerialPort>
-#include <QTimer>
 #include <functional>
 
 namespace {
@@ -61,8 +60,6 @@ QStringList shownTexts(QDialog &dialog)
     return texts;
 }
 
-// Runs action on the modal dialog once exec() has shown it; a watchdog ends
-// exec() should the action fail before it closes the dialog.
 } // namespace
 
 class TestSeriPortConfSetting : public QObject {
@@ -71,7 +68,7 @@ class TestSeriPortConfSetting : public QObject {
 private slots:
     void formHasTheRowsAndItems_data();
     void formHasTheRowsAndItems();
-    void formSettings();
+    void formHasItsDesignedSettings();
     void showsThePortDefaults();
     void showsEachPortValue_data();
     void showsEachPortValue();
@@ -141,7 +138,7 @@ void TestSeriPortConfSetting::formHasTheRowsAndItems()
     }
 }
 
-void TestSeriPortConfSetting::formSettings()
+void TestSeriPortConfSetting::formHasItsDesignedSettings()
 {
     QSerialPort port;
     SeriPortConfSetting dialog(&port, nullptr);
@@ -288,13 +285,13 @@ void TestSeriPortConfSetting::okAppliesAndCloses()
     QSerialPort port;
     setDefaults(port);
     SeriPortConfSetting dialog(&port, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         modal->findChild<QComboBox *>(QStringLiteral("setBaudRateCB"))->setCurrentIndex(3);
         modal->findChild<QComboBox *>(QStringLiteral("setStopBitsCB"))->setCurrentIndex(2);
         QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("OKBtn")), Qt::LeftButton);
     });
 
-    QVERIFY(dialog.exec() != -1);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
 
     QVERIFY(!dialog.isVisible());
     QCOMPARE(port.baudRate(), 9600);
@@ -308,13 +305,13 @@ void TestSeriPortConfSetting::titleBarCloseApplies()
     QSerialPort port;
     setDefaults(port);
     SeriPortConfSetting dialog(&port, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         modal->findChild<QComboBox *>(QStringLiteral("setBaudRateCB"))->setCurrentIndex(0);
         modal->findChild<QComboBox *>(QStringLiteral("setParityCB"))->setCurrentIndex(3);
         QVERIFY(modal->close());
     });
 
-    QVERIFY(dialog.exec() != -1);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
 
     QVERIFY(!dialog.isVisible());
     QCOMPARE(port.baudRate(), 1200);
@@ -326,7 +323,7 @@ void TestSeriPortConfSetting::escapeDoesNotApply()
     QSerialPort port;
     setDefaults(port);
     SeriPortConfSetting dialog(&port, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         auto *baud = modal->findChild<QComboBox *>(QStringLiteral("setBaudRateCB"));
         baud->setCurrentIndex(0);
         QTest::keyClick(baud, Qt::Key_Escape);

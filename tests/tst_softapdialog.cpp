@@ -1,4 +1,5 @@
 #include "dialogsupport.h"
+#include "formsupport.h"
 #include "softapconnectwifi.h"
 #include "testsupport.h"
 
@@ -15,46 +16,10 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <QTimer>
-#include <functional>
 
 namespace {
 
 const QString kConfig = QStringLiteral("conf/softAPConf.json");
-
-struct Fields {
-    QLineEdit *ssid;
-    QLineEdit *password;
-    QPushButton *ok;
-    QPushButton *cancel;
-};
-
-Fields fieldsOf(QWidget *dialog)
-{
-    auto *box = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-    return {dialog->findChild<QLineEdit *>(QStringLiteral("ssid_line_edit")),
-            dialog->findChild<QLineEdit *>(QStringLiteral("passwd_line_edit")),
-            box ? box->button(QDialogButtonBox::Ok) : nullptr,
-            box ? box->button(QDialogButtonBox::Cancel) : nullptr};
-}
-
-struct Cell {
-    int row = -1, column = -1, rowSpan = -1, columnSpan = -1;
-    bool operator==(const Cell &o) const
-    {
-        return row == o.row && column == o.column && rowSpan == o.rowSpan &&
-               columnSpan == o.columnSpan;
-    }
-};
-
-Cell cellOf(QGridLayout *grid, QWidget *widget)
-{
-    Cell cell;
-    const int index = grid->indexOf(widget);
-    if (index >= 0)
-        grid->getItemPosition(index, &cell.row, &cell.column, &cell.rowSpan, &cell.columnSpan);
-    return cell;
-}
 
 // QTest::keyClicks aborts on characters beyond ASCII in this Qt build, so
 // those arrive as the key events a keyboard layout would produce.
@@ -86,33 +51,26 @@ class TestSoftApDialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void formSettings();
-    void guideText();
+    void formHasItsDesignedSettings();
+    void showsTheGuideText();
     void showsThePictureUnscaled();
     void missingPictureLeavesTheLabelBlank();
     void validatorsUseQRegExp();
-    void ssidTyping_data();
-    void ssidTyping();
-    void passwordTyping_data();
-    void passwordTyping();
+    void ssidTakesOnlyItsCharacters_data();
+    void ssidTakesOnlyItsCharacters();
+    void passwordTakesOnlyItsCharacters_data();
+    void passwordTakesOnlyItsCharacters();
     void shortPasswordMayGrow();
     void inputMethodsAreOff();
-    void fillsFromTheFile_data();
-    void fillsFromTheFile();
-    void okFollowsTheLengths_data();
-    void okFollowsTheLengths();
     void okHandsBackAndSavesExactlyTwoMembers();
-    void okWithoutConfDirectoryStillHandsBack();
-    void closingOtherwiseHandsNothingBack_data();
-    void closingOtherwiseHandsNothingBack();
 };
 
-void TestSoftApDialog::formSettings()
+void TestSoftApDialog::formHasItsDesignedSettings()
 {
     TempWorkDir work;
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
     QVERIFY(f.ssid && f.password && f.ok && f.cancel);
 
     QCOMPARE(dialog.objectName(), QStringLiteral("softAPConnectWifi"));
@@ -138,13 +96,13 @@ void TestSoftApDialog::formSettings()
     auto *passwdLabel = dialog.findChild<QLabel *>(QStringLiteral("passwd_label"));
     auto *box = dialog.findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
     QVERIFY(browser && qr && ssidLabel && passwdLabel && box);
-    QVERIFY(cellOf(grid, browser) == (Cell{0, 0, 1, 3}));
-    QVERIFY(cellOf(grid, qr) == (Cell{1, 0, 3, 1}));
-    QVERIFY(cellOf(grid, ssidLabel) == (Cell{1, 1, 1, 1}));
-    QVERIFY(cellOf(grid, f.ssid) == (Cell{1, 2, 1, 1}));
-    QVERIFY(cellOf(grid, passwdLabel) == (Cell{2, 1, 1, 1}));
-    QVERIFY(cellOf(grid, f.password) == (Cell{2, 2, 1, 1}));
-    QVERIFY(cellOf(grid, box) == (Cell{3, 1, 1, 2}));
+    QCOMPARE(cellOf(grid, browser), (GridCell{0, 0, 1, 3}));
+    QCOMPARE(cellOf(grid, qr), (GridCell{1, 0, 3, 1}));
+    QCOMPARE(cellOf(grid, ssidLabel), (GridCell{1, 1, 1, 1}));
+    QCOMPARE(cellOf(grid, f.ssid), (GridCell{1, 2, 1, 1}));
+    QCOMPARE(cellOf(grid, passwdLabel), (GridCell{2, 1, 1, 1}));
+    QCOMPARE(cellOf(grid, f.password), (GridCell{2, 2, 1, 1}));
+    QCOMPARE(cellOf(grid, box), (GridCell{3, 1, 1, 2}));
 
     QCOMPARE(browser->frameShape(), QFrame::NoFrame);
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
@@ -166,7 +124,7 @@ void TestSoftApDialog::formSettings()
     QVERIFY(!f.ok->isEnabled());
 }
 
-void TestSoftApDialog::guideText()
+void TestSoftApDialog::showsTheGuideText()
 {
     TempWorkDir work;
     QString ssid, password;
@@ -240,7 +198,7 @@ void TestSoftApDialog::validatorsUseQRegExp()
     TempWorkDir work;
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
 
     const QString ssidPattern =
         QLatin1String("[a-zA-Z0-9_") + QChar('\\') + QLatin1String("-]{1,}");
@@ -262,7 +220,7 @@ void TestSoftApDialog::validatorsUseQRegExp()
     }
 }
 
-void TestSoftApDialog::ssidTyping_data()
+void TestSoftApDialog::ssidTakesOnlyItsCharacters_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accepted");
@@ -271,7 +229,7 @@ void TestSoftApDialog::ssidTyping_data()
     characterRows(QStringLiteral(" .@#/\\:`\"'\u00e9\u00df"), false, "ssid");
 }
 
-void TestSoftApDialog::ssidTyping()
+void TestSoftApDialog::ssidTakesOnlyItsCharacters()
 {
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
@@ -287,7 +245,7 @@ void TestSoftApDialog::ssidTyping()
     QCOMPARE(edit->text(), accepted ? typed + "ab" + typed : QStringLiteral("ab"));
 }
 
-void TestSoftApDialog::passwordTyping_data()
+void TestSoftApDialog::passwordTakesOnlyItsCharacters_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accepted");
@@ -304,7 +262,7 @@ void TestSoftApDialog::passwordTyping_data()
     characterRows(QStringLiteral("\u00e9\u00a3\u00df"), false, "non-ASCII");
 }
 
-void TestSoftApDialog::passwordTyping()
+void TestSoftApDialog::passwordTakesOnlyItsCharacters()
 {
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
@@ -327,7 +285,7 @@ void TestSoftApDialog::shortPasswordMayGrow()
     TempWorkDir work;
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
     QTest::keyClicks(f.ssid, QStringLiteral("ap1"));
 
     QTest::keyClicks(f.password, QStringLiteral("x"));
@@ -346,7 +304,7 @@ void TestSoftApDialog::inputMethodsAreOff()
     softAPConnectWifi dialog(&ssid, &password, nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
 
     for (QLineEdit *edit : {f.ssid, f.password}) {
         edit->setFocus();
@@ -359,98 +317,6 @@ void TestSoftApDialog::inputMethodsAreOff()
     }
 }
 
-void TestSoftApDialog::fillsFromTheFile_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("ssid");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("okEnabled");
-
-    QTest::newRow("missing") << QByteArray() << ""
-                             << "" << false;
-    QTest::newRow("not JSON") << QByteArray("{\"SSID\": ") << ""
-                              << "" << false;
-    QTest::newRow("array") << QByteArray("[\"ap1\", \"12345678\"]") << ""
-                           << "" << false;
-    QTest::newRow("3 and 8") << QByteArray("{\"Password\": \"12345678\", \"SSID\": \"ap1\"}")
-                             << "ap1"
-                             << "12345678" << true;
-    QTest::newRow("password empty") << QByteArray("{\"Password\": \"\", \"SSID\": \"ap1\"}") << ""
-                                    << "" << false;
-    QTest::newRow("ssid not a string")
-        << QByteArray("{\"Password\": \"12345678\", \"SSID\": [\"ap1\"]}") << ""
-        << "" << false;
-    QTest::newRow("ssid too short")
-        << QByteArray("{\"Password\": \"12345678\", \"SSID\": \"ap\"}") << "ap"
-        << "12345678" << false;
-}
-
-void TestSoftApDialog::fillsFromTheFile()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, ssid);
-    QFETCH(QString, password);
-    QFETCH(bool, okEnabled);
-    TempWorkDir work;
-    if (!content.isNull())
-        QVERIFY(writeWholeFile(kConfig, content));
-    QString callerSsid, callerPassword;
-
-    softAPConnectWifi dialog(&callerSsid, &callerPassword, nullptr);
-
-    const Fields f = fieldsOf(&dialog);
-    QCOMPARE(f.ssid->text(), ssid);
-    QCOMPARE(f.password->text(), password);
-    QCOMPARE(f.ok->isEnabled(), okEnabled);
-    QVERIFY(callerSsid.isEmpty() && callerPassword.isEmpty());
-}
-
-void TestSoftApDialog::okFollowsTheLengths_data()
-{
-    QTest::addColumn<QString>("ssid");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("okEnabled");
-
-    QTest::newRow("both empty") << ""
-                                << "" << false;
-    QTest::newRow("3 and 8") << "ap1"
-                             << "12345678" << true;
-    QTest::newRow("2 and 8") << "ap"
-                             << "12345678" << false;
-    QTest::newRow("3 and 7") << "ap1"
-                             << "1234567" << false;
-    QTest::newRow("2 and 20") << "a-"
-                              << "12345678901234567890" << false;
-    QTest::newRow("long") << "my_access-point"
-                          << "(p@ssw0rd)!" << true;
-}
-
-void TestSoftApDialog::okFollowsTheLengths()
-{
-    QFETCH(QString, ssid);
-    QFETCH(QString, password);
-    QFETCH(bool, okEnabled);
-    TempWorkDir work;
-    QString callerSsid, callerPassword;
-    softAPConnectWifi dialog(&callerSsid, &callerPassword, nullptr);
-    const Fields f = fieldsOf(&dialog);
-
-    QTest::keyClicks(f.ssid, ssid);
-    QTest::keyClicks(f.password, password);
-    QCOMPARE(f.ssid->text(), ssid);
-    QCOMPARE(f.password->text(), password);
-    QCOMPARE(f.ok->isEnabled(), okEnabled);
-
-    if (okEnabled) {
-        QTest::keyClick(f.password, Qt::Key_Backspace);
-        QCOMPARE(f.ok->isEnabled(), password.size() > 8);
-        QTest::keyClicks(f.password, password.right(1));
-        QVERIFY(f.ok->isEnabled());
-        QTest::keyClick(f.ssid, Qt::Key_Backspace);
-        QCOMPARE(f.ok->isEnabled(), ssid.size() > 3);
-    }
-}
-
 void TestSoftApDialog::okHandsBackAndSavesExactlyTwoMembers()
 {
     TempWorkDir work;
@@ -460,8 +326,8 @@ void TestSoftApDialog::okHandsBackAndSavesExactlyTwoMembers()
                                                QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QString ssid, password;
     softAPConnectWifi dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
-        const Fields f = fieldsOf(modal);
+    DialogHand hand([](QDialog *modal) {
+        const WifiFields f = fieldsOf(modal);
         QCOMPARE(f.ssid->text(), QStringLiteral("old"));
         f.ssid->clear();
         f.password->clear();
@@ -478,60 +344,6 @@ void TestSoftApDialog::okHandsBackAndSavesExactlyTwoMembers()
     QCOMPARE(readWholeFile(kConfig),
              QByteArray("{\n    \"Password\": \"p@ss<w0rd>\",\n    \"SSID\": \"Dev_AP-2\"\n}\n"));
     QVERIFY(isOwnerOnly(kConfig));
-}
-
-void TestSoftApDialog::okWithoutConfDirectoryStillHandsBack()
-{
-    TempWorkDir work(false);
-    QString ssid, password;
-    softAPConnectWifi dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
-        const Fields f = fieldsOf(modal);
-        QTest::keyClicks(f.ssid, QStringLiteral("ap1"));
-        QTest::keyClicks(f.password, QStringLiteral("12345678"));
-        QTest::mouseClick(f.ok, Qt::LeftButton);
-    });
-
-    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-
-    QCOMPARE(ssid, QStringLiteral("ap1"));
-    QCOMPARE(password, QStringLiteral("12345678"));
-    QVERIFY(!QFile::exists(kConfig));
-}
-
-void TestSoftApDialog::closingOtherwiseHandsNothingBack_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("Cancel") << "cancel";
-    QTest::newRow("window close") << "close";
-    QTest::newRow("Escape") << "escape";
-}
-
-void TestSoftApDialog::closingOtherwiseHandsNothingBack()
-{
-    QFETCH(QString, how);
-    TempWorkDir work;
-    const QByteArray stored("{\"Password\": \"12345678\", \"SSID\": \"ap1\"}");
-    QVERIFY(writeWholeFile(kConfig, stored));
-    QString ssid, password;
-    softAPConnectWifi dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [how](QDialog *modal) {
-        const Fields f = fieldsOf(modal);
-        QTest::keyClicks(f.ssid, QStringLiteral("x"));
-        QVERIFY(f.ok->isEnabled());
-        if (how == QLatin1String("cancel"))
-            QTest::mouseClick(f.cancel, Qt::LeftButton);
-        else if (how == QLatin1String("close"))
-            modal->close();
-        else
-            QTest::keyClick(f.ssid, Qt::Key_Escape);
-    });
-
-    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-
-    QVERIFY(ssid.isEmpty());
-    QVERIFY(password.isEmpty());
-    QCOMPARE(readWholeFile(kConfig), stored);
 }
 
 QTEST_MAIN(TestSoftApDialog)

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -17,16 +16,6 @@ using atlume::FakeModule;
 namespace {
 const QString kHint = QString::fromUtf8(
     "    如果发现乱码，很有可能是波特率设置错误，请双击串口设备名，以调整波特率。");
-
-QString consoleText(const MainWindow &window)
-{
-    return widget<QTextBrowser>(window, "textBrowser")->toPlainText();
-}
-
-QString sentLabel(const MainWindow &window)
-{
-    return widget<QLabel>(window, "orderHasSendLabel")->text();
-}
 
 // The name QSerialPort reports for a port opened by its /dev path.
 QString shownName(const QString &path)

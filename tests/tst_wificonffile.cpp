@@ -21,7 +21,7 @@ class TestWifiConfFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void paths();
+    void keepsBothFilesInConf();
     void readsWifiConfig_data();
     void readsWifiConfig();
     void savesWifiConfig_data();
@@ -37,7 +37,7 @@ private slots:
     void missingDirectoryFailsQuietly();
 };
 
-void TestWifiConfFile::paths()
+void TestWifiConfFile::keepsBothFilesInConf()
 {
     QCOMPARE(atlume::wifiConfigPath(), QStringLiteral("./conf/config.json"));
     QCOMPARE(atlume::softApConfigPath(), QStringLiteral("./conf/softAPConf.json"));

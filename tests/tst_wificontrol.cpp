@@ -4,21 +4,15 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QWindow>
-#include <functional>
 
 #include "buttoncombobox.h"
 
@@ -40,38 +34,15 @@ ButtonCombobox *wifiControl(const MainWindow &window)
     return widget<ButtonCombobox>(window, "connect_wifi_btn");
 }
 
-QString sentLabel(const MainWindow &window)
-{
-    return widget<QLabel>(window, "orderHasSendLabel")->text();
-}
-
 QString sentLabelFor(int count)
 {
     return QString::fromUtf8("已发送信息：") + QString::number(count) + QString::fromUtf8("条");
-}
-
-QString consoleText(const MainWindow &window)
-{
-    return widget<QTextBrowser>(window, "textBrowser")->toPlainText();
 }
 
 bool itemZeroAvailable(const ButtonCombobox *control)
 {
     const Qt::ItemFlags flags = control->model()->flags(control->model()->index(0, 0));
     return flags.testFlag(Qt::ItemIsEnabled) && flags.testFlag(Qt::ItemIsSelectable);
-}
-
-QByteArray wire(const QList<QByteArray> &lines)
-{
-    QByteArray bytes;
-    for (const QByteArray &line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
-
-QJsonObject jsonObjectOf(const QString &path)
-{
-    return QJsonDocument::fromJson(readWholeFile(path)).object();
 }
 
 // The control's text part, left of the arrow square.
@@ -126,65 +97,6 @@ void chooseFromList(ButtonCombobox *control, int row)
     QCOMPARE(control->currentIndex(), row);
 }
 
-// Works the dialog that a press opens, from inside its exec(). Any dialog
-// that appears is counted and handed to the action; one the action leaves
-// open is rejected after a while, so a test fails instead of hanging.
-class DialogHand : public QObject {
-public:
-    using Action = std::function<void(QDialog *)>;
-
-    explicit DialogHand(Action action) : action(std::move(action))
-    {
-        poll.setInterval(10);
-        connect(&poll, &QTimer::timeout, this, &DialogHand::look);
-        QTimer::singleShot(0, this, &DialogHand::look);
-        poll.start();
-    }
-
-    int dialogs = 0;
-    int modalDialogs = 0; // those that QApplication::activeModalWidget() reported
-    QString className;
-    QStringList problems;
-
-private:
-    void look()
-    {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        const bool modal = dialog != nullptr;
-        if (!dialog)
-            dialog = visibleDialog();
-        if (!dialog || dialog == current)
-            return;
-        current = dialog;
-        ++dialogs;
-        if (modal)
-            ++modalDialogs;
-        className = QString::fromLatin1(dialog->metaObject()->className());
-        action(dialog);
-        QTimer::singleShot(3000, dialog, [this, dialog] {
-            if (dialog->isVisible()) {
-                problems << QStringLiteral("the dialog stayed open");
-                dialog->reject();
-            }
-        });
-    }
-
-    static QDialog *visibleDialog()
-    {
-        const auto windows = QApplication::topLevelWidgets();
-        for (QWidget *window : windows) {
-            auto *dialog = qobject_cast<QDialog *>(window);
-            if (dialog && dialog->isVisible())
-                return dialog;
-        }
-        return nullptr;
-    }
-
-    Action action;
-    QTimer poll;
-    QPointer<QDialog> current;
-};
-
 // Types as a user does: click into the field, select all, type over it.
 void typeInto(QLineEdit *field, const QString &text)
 {
@@ -203,26 +115,21 @@ DialogHand::Action fillAndEnd(QStringList *problems, const QString &ssid, const 
                               const QString &ending)
 {
     return [=](QDialog *dialog) {
-        const bool softAp = dialog->inherits("softAPConnectWifi");
-        auto *ssidField = dialog->findChild<QLineEdit *>(softAp ? QStringLiteral("ssid_line_edit")
-                                                                : QStringLiteral("ssidLineEdit"));
-        auto *passwordField = dialog->findChild<QLineEdit *>(
-            softAp ? QStringLiteral("passwd_line_edit") : QStringLiteral("passwdLineEdit"));
-        auto *box = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-        if (!ssidField || !passwordField || !box) {
+        const WifiFields f = fieldsOf(dialog);
+        if (!f.ssid || !f.password || !f.ok || !f.cancel) {
             *problems << QStringLiteral("dialog fields not found");
             return;
         }
         if (!ssid.isNull())
-            typeInto(ssidField, ssid);
+            typeInto(f.ssid, ssid);
         if (!password.isNull())
-            typeInto(passwordField, password);
+            typeInto(f.password, password);
         if (ending == QLatin1String("ok")) {
-            if (!box->button(QDialogButtonBox::Ok)->isEnabled())
+            if (!f.ok->isEnabled())
                 *problems << QStringLiteral("OK is disabled");
-            QTest::mouseClick(box->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            QTest::mouseClick(f.ok, Qt::LeftButton);
         } else if (ending == QLatin1String("cancel")) {
-            QTest::mouseClick(box->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+            QTest::mouseClick(f.cancel, Qt::LeftButton);
         } else if (ending == QLatin1String("close")) {
             if (!dialog->windowHandle()) {
                 *problems << QStringLiteral("the dialog has no window");
@@ -230,7 +137,7 @@ DialogHand::Action fillAndEnd(QStringList *problems, const QString &ssid, const 
             }
             dialog->windowHandle()->close();
         } else if (ending == QLatin1String("escape")) {
-            QTest::keyClick(passwordField, Qt::Key_Escape);
+            QTest::keyClick(f.password, Qt::Key_Escape);
         }
     };
 }
@@ -244,10 +151,10 @@ private slots:
     void initTestCase() { qRegisterMetaType<DEVICE_SIGNAL>("DEVICE_SIGNAL"); }
     void pressSendsTheItemsLines_data();
     void pressSendsTheItemsLines();
-    void directJoinThenLeave();
+    void joinsDirectlyThenLeaves();
     void failedJoinOffersDirectJoinAgain();
-    void smartConfigStartFailAndStop();
-    void softApStartAndStop();
+    void smartConfigStartsFailsAndStops();
+    void softApStartsAndStops();
     void unavailableItemZeroCannotBeChosen();
     void dialogBlocksTheWindow_data();
     void dialogBlocksTheWindow();
@@ -409,7 +316,7 @@ void TestWifiControl::pressSendsTheItemsLines()
 
     if (!file.isEmpty()) {
         if (ending == QLatin1String("ok")) {
-            QCOMPARE(jsonObjectOf(file), fileAfter);
+            QCOMPARE(readJsonObject(file), fileAfter);
         } else if (fileBefore.isNull()) {
             QVERIFY(!QFile::exists(file));
         } else {
@@ -420,7 +327,7 @@ void TestWifiControl::pressSendsTheItemsLines()
     }
 }
 
-void TestWifiControl::directJoinThenLeave()
+void TestWifiControl::joinsDirectlyThenLeaves()
 {
     ModuleBench bench;
     bench.open();
@@ -523,7 +430,7 @@ void TestWifiControl::failedJoinOffersDirectJoinAgain()
     QVERIFY(cloud->isEnabled());
 }
 
-void TestWifiControl::smartConfigStartFailAndStop()
+void TestWifiControl::smartConfigStartsFailsAndStops()
 {
     ModuleBench bench;
     bench.open();
@@ -579,7 +486,7 @@ void TestWifiControl::smartConfigStartFailAndStop()
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
 }
 
-void TestWifiControl::softApStartAndStop()
+void TestWifiControl::softApStartsAndStops()
 {
     ModuleBench bench;
     bench.open();

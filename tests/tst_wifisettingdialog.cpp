@@ -11,64 +11,27 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
-#include <functional>
 
 namespace {
-
 const QString kConfig = QStringLiteral("conf/config.json");
-
-struct Fields {
-    QLineEdit *ssid;
-    QLineEdit *password;
-    QPushButton *ok;
-    QPushButton *cancel;
-};
-
-Fields fieldsOf(QWidget *dialog)
-{
-    auto *box = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
-    return {dialog->findChild<QLineEdit *>(QStringLiteral("ssidLineEdit")),
-            dialog->findChild<QLineEdit *>(QStringLiteral("passwdLineEdit")),
-            box ? box->button(QDialogButtonBox::Ok) : nullptr,
-            box ? box->button(QDialogButtonBox::Cancel) : nullptr};
-}
-
-// Types into both fields as a user would and presses OK.
-void typeAndConfirm(QDialog *modal, const QString &ssid, const QString &password)
-{
-    const Fields f = fieldsOf(modal);
-    QTest::keyClicks(f.ssid, ssid);
-    QTest::keyClicks(f.password, password);
-    QVERIFY(f.ok->isEnabled());
-    QTest::mouseClick(f.ok, Qt::LeftButton);
-}
-
 } // namespace
 
 class TestWifiSettingDialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void formSettings();
-    void fillsFromTheFile_data();
-    void fillsFromTheFile();
-    void okFollowsTheLengths_data();
-    void okFollowsTheLengths();
+    void formHasItsDesignedSettings();
     void okHandsTheValuesBackAndSaves();
     void okKeepsOtherMembersOwnerOnly();
     void okLeavesAnArrayUntouched();
-    void okWithoutConfDirectoryStillHandsBack();
-    void closingOtherwiseHandsNothingBack_data();
-    void closingOtherwiseHandsNothingBack();
 };
 
-void TestWifiSettingDialog::formSettings()
+void TestWifiSettingDialog::formHasItsDesignedSettings()
 {
     TempWorkDir work;
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    const Fields f = fieldsOf(&dialog);
+    const WifiFields f = fieldsOf(&dialog);
     QVERIFY(f.ssid && f.password && f.ok && f.cancel);
 
     QCOMPARE(dialog.objectName(), QStringLiteral("wifi_setting_dialog"));
@@ -111,122 +74,18 @@ void TestWifiSettingDialog::formSettings()
              QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
 }
 
-void TestWifiSettingDialog::fillsFromTheFile_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("ssid");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("okEnabled");
-
-    QTest::newRow("missing") << QByteArray() << ""
-                             << "" << false;
-    QTest::newRow("not JSON") << QByteArray("ssid=home") << ""
-                              << "" << false;
-    QTest::newRow("array") << QByteArray("[\"home\", \"password\"]") << ""
-                           << "" << false;
-    QTest::newRow("both long enough")
-        << QByteArray("{\"wifi.password\": \"password\", \"wifi.ssid\": \"abc\"}") << "abc"
-        << "password" << true;
-    QTest::newRow("ssid a number")
-        << QByteArray("{\"wifi.ssid\": 12345, \"wifi.password\": \"password\"}") << ""
-        << "password" << false;
-    QTest::newRow("password an object")
-        << QByteArray("{\"wifi.ssid\": \"home\", \"wifi.password\": {}}") << "home"
-        << "" << false;
-    QTest::newRow("ssid too short")
-        << QByteArray("{\"wifi.ssid\": \"ab\", \"wifi.password\": \"password\"}") << "ab"
-        << "password" << false;
-    QTest::newRow("password too short")
-        << QByteArray("{\"wifi.ssid\": \"abc\", \"wifi.password\": \"passwor\"}") << "abc"
-        << "passwor" << false;
-}
-
-void TestWifiSettingDialog::fillsFromTheFile()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, ssid);
-    QFETCH(QString, password);
-    QFETCH(bool, okEnabled);
-    TempWorkDir work;
-    if (!content.isNull())
-        QVERIFY(writeWholeFile(kConfig, content));
-    QString callerSsid, callerPassword;
-
-    wifi_setting_dialog dialog(&callerSsid, &callerPassword, nullptr);
-
-    const Fields f = fieldsOf(&dialog);
-    QCOMPARE(f.ssid->text(), ssid);
-    QCOMPARE(f.password->text(), password);
-    QCOMPARE(f.ok->isEnabled(), okEnabled);
-    QVERIFY(callerSsid.isEmpty() && callerPassword.isEmpty());
-}
-
-void TestWifiSettingDialog::okFollowsTheLengths_data()
-{
-    QTest::addColumn<QString>("ssid");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("okEnabled");
-
-    QTest::newRow("both empty") << ""
-                                << "" << false;
-    QTest::newRow("3 and 8") << "abc"
-                             << "12345678" << true;
-    QTest::newRow("2 and 8") << "ab"
-                             << "12345678" << false;
-    QTest::newRow("3 and 7") << "abc"
-                             << "1234567" << false;
-    QTest::newRow("long") << "my home network"
-                          << "a much longer password" << true;
-    QTest::newRow("blanks count") << "   "
-                                  << "        " << true;
-    QTest::newRow("2 blanks") << "  "
-                              << "        " << false;
-    QTest::newRow("7 blanks") << "   "
-                              << "       " << false;
-    QTest::newRow("any character") << "a\","
-                                   << "\\\"',;-_ " << true;
-}
-
-void TestWifiSettingDialog::okFollowsTheLengths()
-{
-    QFETCH(QString, ssid);
-    QFETCH(QString, password);
-    QFETCH(bool, okEnabled);
-    TempWorkDir work;
-    QString callerSsid, callerPassword;
-    wifi_setting_dialog dialog(&callerSsid, &callerPassword, nullptr);
-    const Fields f = fieldsOf(&dialog);
-    QVERIFY(!f.ok->isEnabled());
-
-    // Typed in either order, the rule is checked after every keystroke.
-    QTest::keyClicks(f.password, password);
-    QTest::keyClicks(f.ssid, ssid);
-    QCOMPARE(f.ssid->text(), ssid);
-    QCOMPARE(f.password->text(), password);
-    QCOMPARE(f.ok->isEnabled(), okEnabled);
-
-    if (okEnabled) {
-        QTest::keyClick(f.password, Qt::Key_Backspace);
-        QCOMPARE(f.ok->isEnabled(), password.size() > 8);
-        f.password->setText(password);
-        QVERIFY(f.ok->isEnabled());
-        QTest::keyClick(f.ssid, Qt::Key_Backspace);
-        QCOMPARE(f.ok->isEnabled(), ssid.size() > 3);
-    }
-}
-
 void TestWifiSettingDialog::okHandsTheValuesBackAndSaves()
 {
     TempWorkDir work;
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
     QSignalSpy accepted(&dialog, &QDialog::accepted);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         QTest::keyClicks(fieldsOf(modal).ssid, QStringLiteral(" net "));
         typeAndConfirm(modal, QString(), QStringLiteral("        "));
     });
 
-    QVERIFY(dialog.exec() != -1);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
 
     QVERIFY(!dialog.isVisible());
     QCOMPARE(ssid, QStringLiteral(" net "));
@@ -254,14 +113,14 @@ void TestWifiSettingDialog::okKeepsOtherMembersOwnerOnly()
                                                QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
-        const Fields f = fieldsOf(modal);
+    DialogHand hand([](QDialog *modal) {
+        const WifiFields f = fieldsOf(modal);
         f.ssid->clear();
         f.password->clear();
         typeAndConfirm(modal, QStringLiteral("new"), QStringLiteral("newpassword"));
     });
 
-    QVERIFY(dialog.exec() != -1);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
 
     QCOMPARE(ssid, QStringLiteral("new"));
     const QJsonDocument saved = QJsonDocument::fromJson(readWholeFile(kConfig));
@@ -280,67 +139,15 @@ void TestWifiSettingDialog::okLeavesAnArrayUntouched()
     QVERIFY(writeWholeFile(kConfig, array));
     QString ssid, password;
     wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
+    DialogHand hand([](QDialog *modal) {
         typeAndConfirm(modal, QStringLiteral("net"), QStringLiteral("password"));
     });
 
-    QVERIFY(dialog.exec() != -1);
+    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
 
     QCOMPARE(ssid, QStringLiteral("net"));
     QCOMPARE(password, QStringLiteral("password"));
     QCOMPARE(readWholeFile(kConfig), array);
-}
-
-void TestWifiSettingDialog::okWithoutConfDirectoryStillHandsBack()
-{
-    TempWorkDir work(false);
-    QString ssid, password;
-    wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [](QDialog *modal) {
-        typeAndConfirm(modal, QStringLiteral("net"), QStringLiteral("password"));
-    });
-
-    QVERIFY(dialog.exec() != -1);
-
-    QCOMPARE(ssid, QStringLiteral("net"));
-    QCOMPARE(password, QStringLiteral("password"));
-    QVERIFY(!QFile::exists(kConfig));
-}
-
-void TestWifiSettingDialog::closingOtherwiseHandsNothingBack_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("Cancel") << "cancel";
-    QTest::newRow("window close") << "close";
-    QTest::newRow("Escape") << "escape";
-}
-
-void TestWifiSettingDialog::closingOtherwiseHandsNothingBack()
-{
-    QFETCH(QString, how);
-    TempWorkDir work;
-    const QByteArray stored("{\"wifi.password\": \"password\", \"wifi.ssid\": \"home\"}");
-    QVERIFY(writeWholeFile(kConfig, stored));
-    QString ssid, password;
-    wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    whenShown(dialog, [how](QDialog *modal) {
-        const Fields f = fieldsOf(modal);
-        QTest::keyClicks(f.ssid, QStringLiteral("edited"));
-        QVERIFY(f.ok->isEnabled());
-        if (how == QLatin1String("cancel"))
-            QTest::mouseClick(f.cancel, Qt::LeftButton);
-        else if (how == QLatin1String("close"))
-            modal->close();
-        else
-            QTest::keyClick(f.ssid, Qt::Key_Escape);
-    });
-
-    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-
-    QVERIFY(!dialog.isVisible());
-    QVERIFY(ssid.isEmpty());
-    QVERIFY(password.isEmpty());
-    QCOMPARE(readWholeFile(kConfig), stored);
 }
 
 QTEST_MAIN(TestWifiSettingDialog)

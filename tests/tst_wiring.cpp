@@ -5,10 +5,8 @@
 
 #include <QAction>
 #include <QGroupBox>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolButton>
 
 // Every control that the form wires by name reaches its slot, once.
@@ -17,9 +15,9 @@ class TestWiring : public QObject {
 
 private slots:
     void scanButtonRebuildsTheList();
-    void listSelectionAndDoubleClick();
+    void listSelectsAndDoubleClickOpensSettings();
     void connectButtonTriesToOpen();
-    void consoleControls();
+    void cleanButtonEmptiesTheConsole();
     void commandBoxEnablesSendAndSendRuns();
     void modeButtonsSetTheMode_data();
     void modeButtonsSetTheMode();
@@ -30,62 +28,44 @@ private slots:
     void helpMenuOpensAboutDialog();
 };
 
-namespace {
-void closeActiveModalSoon(QString *className)
-{
-    whenModalShown([className](QWidget *dialog) {
-        *className = QString::fromLatin1(dialog->metaObject()->className());
-        dialog->close();
-    });
-}
-} // namespace
-
 void TestWiring::scanButtonRebuildsTheList()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    MainWindow window;
+    PortListWindow bench;
+    MainWindow &window = bench.window;
     auto *list = widget<QListWidget>(window, "portListWidget");
     QCOMPARE(list->count(), 0);
-    ports.ports = QStringList{"ttyA", "ttyB"};
+    bench.ports.ports = QStringList{"ttyA", "ttyB"};
     QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
     QCOMPARE(list->count(), 2);
 }
 
-void TestWiring::listSelectionAndDoubleClick()
+void TestWiring::listSelectsAndDoubleClickOpensSettings()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyA"};
-    MainWindow window;
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    PortListWindow bench({"ttyA"});
+    MainWindow &window = bench.window;
+    showAndActivate(window);
     selectPort(window, "ttyA");
     QCOMPARE(portOf(window)->portName(), QStringLiteral("ttyA"));
 
-    QString opened;
-    closeActiveModalSoon(&opened);
+    DialogHand hand([](QDialog *dialog) { dialog->close(); });
     auto *list = widget<QListWidget>(window, "portListWidget");
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                        list->visualItemRect(portItem(window, "ttyA")).center());
-    QCOMPARE(opened, QStringLiteral("SeriPortConfSetting"));
+    QCOMPARE(hand.className, QStringLiteral("SeriPortConfSetting"));
 }
 
 void TestWiring::connectButtonTriesToOpen()
 {
-    TempWorkDir work;
-    FakePortList ports;
-    ports.ports = QStringList{"ttyAtlumeMissing0"};
-    MainWindow window;
+    PortListWindow bench({"ttyAtlumeMissing0"});
+    MainWindow &window = bench.window;
     window.show();
     selectPort(window, "ttyAtlumeMissing0");
     QTest::mouseClick(widget<QPushButton>(window, "connectBtn"), Qt::LeftButton);
-    QCOMPARE(widget<QTextBrowser>(window, "textBrowser")->toPlainText(),
+    QCOMPARE(consoleText(window),
              QStringLiteral("An error occurred while attempting to open an non-existing device."));
 }
 
-void TestWiring::consoleControls()
+void TestWiring::cleanButtonEmptiesTheConsole()
 {
     TempWorkDir work;
     MainWindow window;
@@ -95,8 +75,7 @@ void TestWiring::consoleControls()
     QCOMPARE(console->textCursor().position(), console->document()->characterCount() - 1);
     QTest::mouseClick(widget<QPushButton>(window, "cleanBtn"), Qt::LeftButton);
     QVERIFY(console->toPlainText().isEmpty());
-    QCOMPARE(widget<QLabel>(window, "orderHasSendLabel")->text(),
-             QString::fromUtf8("已发送信息: 0条"));
+    QCOMPARE(sentLabel(window), QString::fromUtf8("已发送信息: 0条"));
 }
 
 void TestWiring::commandBoxEnablesSendAndSendRuns()
@@ -154,8 +133,7 @@ void TestWiring::deviceInfoButtonRunsOnce()
     auto *button = widget<QPushButton>(window, "set_dev_conf_btn");
     button->setEnabled(true);
     QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(widget<QTextBrowser>(window, "textBrowser")->toPlainText(),
-             QString::fromUtf8("请先在'设备信息参数'处完善设备信息"));
+    QCOMPARE(consoleText(window), QString::fromUtf8("请先在'设备信息参数'处完善设备信息"));
 }
 
 void TestWiring::cloudButtonRevertsItsClick()
@@ -204,10 +182,9 @@ void TestWiring::helpMenuOpensAboutDialog()
     TempWorkDir work;
     MainWindow window;
     window.show();
-    QString opened;
-    closeActiveModalSoon(&opened);
+    DialogHand hand([](QDialog *dialog) { dialog->close(); });
     window.findChild<QAction *>("action_Nimbrel_IoT")->trigger();
-    QCOMPARE(opened, QStringLiteral("AboutDialog"));
+    QCOMPARE(hand.className, QStringLiteral("AboutDialog"));
     // The dialog lived on the slot's stack and is gone.
     QCOMPARE(window.findChildren<AboutDialog *>().size(), 0);
 }

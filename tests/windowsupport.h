@@ -7,17 +7,18 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QStringList>
-#include <QTimer>
+#include <QTextBrowser>
 #include <QtTest>
 
 // The port list that the window sees, for tests that make ports appear and vanish.
 class FakePortList {
 public:
-    FakePortList()
+    explicit FakePortList(QStringList names = {}) : ports(std::move(names))
     {
         atlume::setPortLister([this] { return ports; });
     }
@@ -36,6 +37,17 @@ template <class T> T *widget(const QWidget &window, const char *name)
     return found;
 }
 
+inline QString consoleText(const MainWindow &window)
+{
+    return widget<QTextBrowser>(window, "textBrowser")->toPlainText();
+}
+
+// The count of lines sent, as the label over the console shows it.
+inline QString sentLabel(const MainWindow &window)
+{
+    return widget<QLabel>(window, "orderHasSendLabel")->text();
+}
+
 inline QSerialPort *portOf(const MainWindow &window)
 {
     return window.findChild<QSerialPort *>();
@@ -48,6 +60,14 @@ inline QListWidgetItem *portItem(const MainWindow &window, const QString &name)
     return items.isEmpty() ? nullptr : items.first();
 }
 
+// Shows the window as the one that takes the keyboard, as a user's window is.
+inline void showAndActivate(MainWindow &window)
+{
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
 // Selects a port the way a click on its row does.
 inline void selectPort(const MainWindow &window, const QString &name)
 {
@@ -58,6 +78,16 @@ inline void selectPort(const MainWindow &window, const QString &name)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     QCOMPARE(list->currentItem(), item);
 }
+
+// A window in a working directory of its own over a port list of names
+// alone: nothing behind them is ever opened.
+struct PortListWindow {
+    explicit PortListWindow(const QStringList &names = {}) : ports(names) {}
+
+    TempWorkDir work;
+    FakePortList ports;
+    MainWindow window;
+};
 
 // A window with the simulated module's pty in its port list, selected.
 class ModuleBench {
