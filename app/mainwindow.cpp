@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "mouseposition.h"
 #include "scrollbacklimiter.h"
 #include "settingsfile.h"
 #include "ui_mainwindow.h"
@@ -172,7 +173,7 @@ bool MainWindow::consoleScrollBarEvent(QEvent *event)
     const auto *move = static_cast<QMouseEvent *>(event);
     QScrollBar *bar = ui->textBrowser->verticalScrollBar();
     // A drag of the scroll bar must go on, whatever it passes over.
-    if (move->buttons() != Qt::NoButton || !scrollBarZone(bar).contains(move->localPos().toPoint()))
+    if (move->buttons() != Qt::NoButton || !scrollBarZone(bar).contains(mousePosition(move)))
         return false;
     bar->hide();
     extendToolBtn->setGeometry(extendZone(ui->textBrowser));
@@ -186,7 +187,7 @@ void MainWindow::consoleViewportEvent(QEvent *event)
         return;
     const auto *move = static_cast<QMouseEvent *>(event);
     const QRect zone = extendZone(ui->textBrowser);
-    if (!zone.contains(move->localPos().toPoint())) {
+    if (!zone.contains(mousePosition(move))) {
         hideExtendToolBtn();
         return;
     }

@@ -30,6 +30,8 @@ const char *serialErrorText(QSerialPort::SerialPortError error)
     case QSerialPort::OpenError:
         return "An error occurred while attempting to open an already opened device in this "
                "object.";
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Gone from Qt 6, where the hardware errors are no longer reported.
     case QSerialPort::ParityError:
         return "Parity error detected by the hardware while reading data. This value is "
                "obsolete. We strongly advise against using it in new code.";
@@ -39,6 +41,7 @@ const char *serialErrorText(QSerialPort::SerialPortError error)
     case QSerialPort::BreakConditionError:
         return "Break condition detected by the hardware on the input line. This value is "
                "obsolete. We strongly advise against using it in new code.";
+#endif
     case QSerialPort::WriteError:
         return "An I/O error occurred while writing the data.";
     case QSerialPort::ReadError:

@@ -8,7 +8,13 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegExp>
+
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+#include "regexpvalidator.h"
+#else
 #include <QRegExpValidator>
+using RegExpValidator = QRegExpValidator;
+#endif
 
 namespace {
 
@@ -23,9 +29,9 @@ const QString kSsidPattern = QStringLiteral("[a-zA-Z0-9_\\-]{1,}");
 const QString kPasswordPattern =
     QStringLiteral(R"([a-zA-Z0-9\\-\.\$\*\&\+\?@%\(\)!`\]\[\|<>,#]{8,})");
 
-QRegExpValidator *makeValidator(const QString &pattern, QWidget *field)
+RegExpValidator *makeValidator(const QString &pattern, QWidget *field)
 {
-    return new QRegExpValidator(QRegExp(pattern, Qt::CaseSensitive, QRegExp::RegExp), field);
+    return new RegExpValidator(QRegExp(pattern, Qt::CaseSensitive, QRegExp::RegExp), field);
 }
 
 } // namespace

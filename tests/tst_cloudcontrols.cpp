@@ -93,7 +93,7 @@ State snapshot(const MainWindow &window)
 
 QString shown(const QVariant &value)
 {
-    if (value.type() == QVariant::StringList)
+    if (value.userType() == QMetaType::QStringList)
         return value.toStringList().join(QLatin1Char('|'));
     return value.isValid() ? value.toString() : QStringLiteral("(none)");
 }

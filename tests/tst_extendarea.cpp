@@ -69,7 +69,16 @@ void settleLayout()
 
 QMouseEvent moveAt(const QPointF &pos, Qt::MouseButtons held = Qt::NoButton)
 {
-    return QMouseEvent(QEvent::MouseMove, pos, Qt::NoButton, held, Qt::NoModifier);
+    return QMouseEvent(QEvent::MouseMove, pos, pos, Qt::NoButton, held, Qt::NoModifier);
+}
+
+QHoverEvent hoverAt(QEvent::Type type, const QPointF &pos, const QPointF &oldPos)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return QHoverEvent(type, pos, pos, oldPos);
+#else
+    return QHoverEvent(type, pos, oldPos);
+#endif
 }
 
 // The window's filter as Qt calls it, for its verdict on one event.
@@ -305,17 +314,17 @@ void TestExtendArea::hoverLeaveHidesTheButton()
     QVERIFY(bar->isHidden());
     QVERIFY(!button->isHidden());
 
-    QHoverEvent enter(QEvent::HoverEnter, QPointF(3, 3), QPointF(-1, -1));
+    QHoverEvent enter = hoverAt(QEvent::HoverEnter, QPointF(3, 3), QPointF(-1, -1));
     QApplication::sendEvent(button, &enter);
     QVERIFY(!button->isHidden());
     QVERIFY(bar->isHidden());
 
-    QHoverEvent leave(QEvent::HoverLeave, QPointF(-1, -1), QPointF(3, 3));
+    QHoverEvent leave = hoverAt(QEvent::HoverLeave, QPointF(-1, -1), QPointF(3, 3));
     QApplication::sendEvent(button, &leave);
     QVERIFY(button->isHidden());
     QVERIFY(!bar->isHidden());
 
-    QHoverEvent leaveAgain(QEvent::HoverLeave, QPointF(-1, -1), QPointF(3, 3));
+    QHoverEvent leaveAgain = hoverAt(QEvent::HoverLeave, QPointF(-1, -1), QPointF(3, 3));
     QCOMPARE(filterVerdict(window(), button, &leaveAgain), false);
     // The button needs hover events to see the pointer leave.
     QVERIFY(button->testAttribute(Qt::WA_Hover));

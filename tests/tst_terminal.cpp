@@ -179,38 +179,47 @@ void TestTerminal::everyErrorValueHasItsLine_data()
 {
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("line");
-    QTest::newRow("0") << 0 << QString();
-    QTest::newRow("1") << 1 << "An error occurred while attempting to open an non-existing device.";
-    QTest::newRow("2") << 2
-                       << "An error occurred while attempting to open an already opened device "
-                          "by another process or a user not having enough permission and "
-                          "credentials to open.";
-    QTest::newRow("3") << 3
-                       << "An error occurred while attempting to open an already opened device "
-                          "in this object.";
-    QTest::newRow("4") << 4
-                       << "Parity error detected by the hardware while reading data. This value "
-                          "is obsolete. We strongly advise against using it in new code.";
-    QTest::newRow("5") << 5
-                       << "Framing error detected by the hardware while reading data. This value "
-                          "is obsolete. We strongly advise against using it in new code.";
-    QTest::newRow("6") << 6
-                       << "Break condition detected by the hardware on the input line. This "
-                          "value is obsolete. We strongly advise against using it in new code.";
-    QTest::newRow("7") << 7 << "An I/O error occurred while writing the data.";
-    QTest::newRow("8") << 8 << "An I/O error occurred while reading the data.";
-    QTest::newRow("10") << 10
-                        << "The requested device operation is not supported or prohibited by the "
-                           "running operating system.";
-    QTest::newRow("11") << 11 << "An unidentified error occurred.";
-    QTest::newRow("12") << 12
-                        << "A timeout error occurred. This value was introduced in QtSerialPort "
-                           "5.2.";
-    QTest::newRow("13") << 13
-                        << "This error occurs when an operation is executed that can only be "
-                           "successfully performed if the device is open. This value was "
-                           "introduced in QtSerialPort 5.2.";
-    QTest::newRow("14") << 14 << QString();
+    // By name: Qt 6 dropped the three hardware errors and numbers the rest anew.
+    QTest::newRow("no error") << int(QSerialPort::NoError) << QString();
+    QTest::newRow("device not found")
+        << int(QSerialPort::DeviceNotFoundError)
+        << "An error occurred while attempting to open an non-existing device.";
+    QTest::newRow("permission") << int(QSerialPort::PermissionError)
+                                << "An error occurred while attempting to open an already opened "
+                                   "device by another process or a user not having enough "
+                                   "permission and credentials to open.";
+    QTest::newRow("open") << int(QSerialPort::OpenError)
+                          << "An error occurred while attempting to open an already opened device "
+                             "in this object.";
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    QTest::newRow("parity") << int(QSerialPort::ParityError)
+                            << "Parity error detected by the hardware while reading data. This "
+                               "value is obsolete. We strongly advise against using it in new "
+                               "code.";
+    QTest::newRow("framing") << int(QSerialPort::FramingError)
+                             << "Framing error detected by the hardware while reading data. This "
+                                "value is obsolete. We strongly advise against using it in new "
+                                "code.";
+    QTest::newRow("break") << int(QSerialPort::BreakConditionError)
+                           << "Break condition detected by the hardware on the input line. This "
+                              "value is obsolete. We strongly advise against using it in new code.";
+#endif
+    QTest::newRow("write") << int(QSerialPort::WriteError)
+                           << "An I/O error occurred while writing the data.";
+    QTest::newRow("read") << int(QSerialPort::ReadError)
+                          << "An I/O error occurred while reading the data.";
+    QTest::newRow("unsupported") << int(QSerialPort::UnsupportedOperationError)
+                                 << "The requested device operation is not supported or "
+                                    "prohibited by the running operating system.";
+    QTest::newRow("unknown") << int(QSerialPort::UnknownError) << "An unidentified error occurred.";
+    QTest::newRow("timeout") << int(QSerialPort::TimeoutError)
+                             << "A timeout error occurred. This value was introduced in "
+                                "QtSerialPort 5.2.";
+    QTest::newRow("not open") << int(QSerialPort::NotOpenError)
+                              << "This error occurs when an operation is executed that can only "
+                                 "be successfully performed if the device is open. This value was "
+                                 "introduced in QtSerialPort 5.2.";
+    QTest::newRow("beyond the last") << int(QSerialPort::NotOpenError) + 1 << QString();
 }
 
 void TestTerminal::everyErrorValueHasItsLine()

@@ -1,5 +1,7 @@
 #include "buttoncombobox.h"
 
+#include "mouseposition.h"
+
 #include <QMouseEvent>
 #include <QRect>
 
@@ -14,7 +16,7 @@ void ButtonCombobox::mousePressEvent(QMouseEvent *event)
     // Everything but the square of side height() at the right end, where the
     // arrow is drawn, acts as the button.
     const QRect buttonPart(QPoint(0, 0), QPoint(width() - height() - 1, height() - 1));
-    if (buttonPart.contains(event->localPos().toPoint())) {
+    if (buttonPart.contains(mousePosition(event))) {
         emit clicked();
         return;
     }
