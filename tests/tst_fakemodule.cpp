@@ -563,10 +563,10 @@ void TestFakeModule::takesLargeInputComplete()
 
 void TestFakeModule::hangUpIsAnErrorOnTheTerminal_data()
 {
-    // QSerialPort 5.15 reads 0 bytes from the hung-up tty and judges the
-    // failure by whatever errno was left behind: a resource error switches
-    // its reading off, anything else is a read error that repeats on every
-    // pass of the event loop until the port is closed.
+    // QSerialPort, 5.15 and 6.4 alike, reads 0 bytes from the hung-up tty and
+    // judges the failure by whatever errno was left behind: a resource error
+    // switches its reading off, anything else is a read error that repeats on
+    // every pass of the event loop until the port is closed.
     // A write after the hang-up fails with EIO, a resource error, but its
     // notifier stays on, so that error repeats instead.
     QTest::addColumn<int>("leftoverErrno");
