@@ -87,13 +87,11 @@ void checkLongPublish(const QString &topic, int qos, const QString &message)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz::Input input(data, size);
-    const int choice = input.takeByte();
-    const QByteArray bytes = input.rest();
-    const QString text = choice & 1 ? fuzz::fromUtf16Bytes(bytes) : QString::fromUtf8(bytes);
-    const int split = (choice >> 1) % (text.size() + 1);
-    const QString topic = text.left(split);
-    const QString message = text.mid(split);
-    const int qos = choice >> 6;
+    const fuzz::SplitText split = fuzz::takeSplitText(input);
+    const QString &text = split.whole;
+    const QString &topic = split.front;
+    const QString &message = split.back;
+    const int qos = split.spareBits;
 
     checkEscaping(topic, message);
     checkLongPublish(topic, qos, message);

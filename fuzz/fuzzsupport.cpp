@@ -124,4 +124,17 @@ bool nestsShallowly(const QByteArray &json)
     return json.count('[') + json.count('{') <= kMaxBrackets;
 }
 
+SplitText takeSplitText(Input &input)
+{
+    const int choice = input.takeByte();
+    const QByteArray bytes = input.rest();
+    SplitText text;
+    text.whole = choice & 1 ? fromUtf16Bytes(bytes) : QString::fromUtf8(bytes);
+    const int split = (choice >> 1) % (text.whole.size() + 1);
+    text.front = text.whole.left(split);
+    text.back = text.whole.mid(split);
+    text.spareBits = choice >> 6;
+    return text;
+}
+
 } // namespace fuzz

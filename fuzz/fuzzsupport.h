@@ -40,6 +40,17 @@ QByteArray utf8Of(const QString &text);
 
 bool hasLoneSurrogate(const QString &text);
 
+// A text cut in two: the first byte of the input says whether the rest is
+// UTF-8 or raw UTF-16, and where the cut falls; its top bits are left over
+// for the target's own use.
+struct SplitText {
+    QString whole;
+    QString front;
+    QString back;
+    int spareBits = 0; // 0 to 3
+};
+SplitText takeSplitText(Input &input);
+
 // LeakSanitizer keeps at most 255 frames of the stack that allocated a block,
 // and Qt's JSON parser spends two on each level of nesting. Past about 120
 // levels, the name that lsan.supp matches for Qt's own leak is cut off, so

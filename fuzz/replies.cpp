@@ -80,12 +80,10 @@ void checkOnlyTheBeginningCounts(const QString &line, const QString &otherEnd)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz::Input input(data, size);
-    const int choice = input.takeByte();
-    const QByteArray bytes = input.rest();
-    const QString text = choice & 1 ? fuzz::fromUtf16Bytes(bytes) : QString::fromUtf8(bytes);
-    const int split = (choice >> 1) % (text.size() + 1);
-    const QString line = text.left(split);
-    const QString otherEnd = text.mid(split);
+    const fuzz::SplitText split = fuzz::takeSplitText(input);
+    const QString &text = split.whole;
+    const QString &line = split.front;
+    const QString &otherEnd = split.back;
 
     for (const QString &candidate : {line, text}) {
         require(recogniseReply(candidate) == expectedSignal(candidate),
