@@ -1,16 +1,31 @@
 // atlume-bench: measures what the console costs, through a real MainWindow
-// and a pseudo-terminal: the pause of send_order and a burst of module output.
+// and a pseudo-terminal.
+//
+//   (default)       the pause of send_order and a burst of module output;
+//   --long-session  millions of lines, long lines and text without CR LF.
+//
+// "--generate <stream> <size>" is the bench's own generator, which the long
+// session runs as a child process.
 
 #include "benchmodes.h"
+#include "benchstream.h"
 #include "benchsupport.h"
 
 #include <QCommandLineParser>
 
 namespace {
 
+constexpr char kGenerateOption[] = "--generate";
+constexpr int kGenerateArgc = 4;
+constexpr qint64 kDefaultSessionLines = 5000000;
+
+enum class Mode { PauseAndBurst, LongSession };
+
 struct Options {
+    Mode mode = Mode::PauseAndBurst;
     int lines = 0;
     int pauses = 0;
+    qint64 sessionLines = kDefaultSessionLines;
 };
 
 Options parseOptions(const QCoreApplication &app)
@@ -25,12 +40,21 @@ Options parseOptions(const QCoreApplication &app)
     const QCommandLineOption pauses(QStringLiteral("pauses"),
                                     QStringLiteral("Pauses to measure (default 5)."),
                                     QStringLiteral("n"), QStringLiteral("5"));
-    parser.addOptions({lines, pauses});
+    const QCommandLineOption longSession(
+        QStringLiteral("long-session"),
+        QStringLiteral("Push millions of lines, 4 KiB lines and LF-only text through the window."));
+    const QCommandLineOption sessionLines(
+        QStringLiteral("session-lines"),
+        QStringLiteral("Short lines of the long session (default 5000000)."), QStringLiteral("n"),
+        QString::number(kDefaultSessionLines));
+    parser.addOptions({lines, pauses, longSession, sessionLines});
     parser.process(app);
 
     Options options;
+    options.mode = parser.isSet(longSession) ? Mode::LongSession : Mode::PauseAndBurst;
     options.lines = qMax(1, parser.value(lines).toInt());
     options.pauses = qMax(1, parser.value(pauses).toInt());
+    options.sessionLines = qMax<qint64>(1, parser.value(sessionLines).toLongLong());
     return options;
 }
 
@@ -38,11 +62,21 @@ Options parseOptions(const QCoreApplication &app)
 
 int main(int argc, char *argv[])
 {
+    // The generator writes to a FIFO and needs no window system.
+    if (argc == kGenerateArgc && qstrcmp(argv[1], kGenerateOption) == 0)
+        return atlume::bench::writeStream(argv[2], argv[3]);
+
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    atlume::bench::TimedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("atlume-bench"));
 
     const Options options = parseOptions(app);
+    switch (options.mode) {
+    case Mode::LongSession:
+        return atlume::bench::runLongSession(app, options.sessionLines);
+    case Mode::PauseAndBurst:
+        break;
+    }
     return atlume::bench::runPauseAndBurst(options.lines, options.pauses);
 }

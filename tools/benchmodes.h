@@ -6,7 +6,11 @@
 
 namespace atlume::bench {
 
+class TimedApplication;
+
 // The pause of send_order and a burst of module output into the console.
 int runPauseAndBurst(int lineCount, int pauseCount);
+// Millions of lines through the window, in three phases.
+int runLongSession(TimedApplication &app, qint64 shortLines);
 
 } // namespace atlume::bench

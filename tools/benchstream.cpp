@@ -1,10 +1,40 @@
 #include "benchstream.h"
 
+#include "linereceiver.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+
 namespace atlume::bench {
 
 namespace {
 
+constexpr int kChunkBytes = 1024 * 1024;
+constexpr int kLongLineText = 4096;
+// Digits of the payload length that a long line announces (about 4060).
+constexpr int kLongPayloadDigits = 4;
+constexpr int kWordLength = 8;
 constexpr int kLetters = 26;
+constexpr qint64 kReceiverBound = atlume::LineReceiver::kDefaultMaxHeld;
+
+const QByteArray kCrLf("\r\n");
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t count = ::write(fd, data, size_t(left));
+        if (count == -1 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        data += count;
+        left -= count;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -44,6 +74,147 @@ QByteArray BurstLines::mixedLine()
                QByteArray::number(payload.size()) + ",\"" + payload + '"';
     }
     }
+}
+
+const char *phaseName(Phase phase)
+{
+    switch (phase) {
+    case Phase::ShortLines:
+        return "short";
+    case Phase::LongLines:
+        return "long";
+    case Phase::LoneLf:
+        return "lf";
+    }
+    return "";
+}
+
+bool phaseFromName(const QByteArray &name, Phase *phase)
+{
+    for (const Phase candidate : {Phase::ShortLines, Phase::LongLines, Phase::LoneLf}) {
+        if (name == phaseName(candidate)) {
+            *phase = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+PhaseStream::PhaseStream(Phase phase, qint64 size) : phase(phase), size(qMax<qint64>(1, size))
+{
+    if (phase == Phase::LoneLf)
+        this->size = (this->size + kReceiverBound - 1) / kReceiverBound * kReceiverBound;
+}
+
+QByteArray PhaseStream::nextChunk()
+{
+    QByteArray chunk;
+    if (produced >= size)
+        return chunk;
+    chunk.reserve(kChunkBytes + kLongLineText);
+    switch (phase) {
+    case Phase::ShortLines:
+        appendShortLines(chunk);
+        break;
+    case Phase::LongLines:
+        appendLongLines(chunk);
+        break;
+    case Phase::LoneLf:
+        appendLoneLfText(chunk);
+        break;
+    }
+    totals.bytes += chunk.size();
+    if (produced >= size) {
+        // Every piece the receiver cuts ends a paragraph of its own.
+        if (phase == Phase::LoneLf)
+            totals.consoleLines += size / kReceiverBound;
+        totals.lastLine = QString::fromLatin1(lastLine);
+    }
+    return chunk;
+}
+
+void PhaseStream::appendShortLines(QByteArray &chunk)
+{
+    while (chunk.size() < kChunkBytes && produced < size) {
+        lastLine = burst.next();
+        chunk += lastLine;
+        chunk += kCrLf;
+        totals.recognised += burst.recognised() ? 1 : 0;
+        ++totals.consoleLines;
+        ++produced;
+    }
+}
+
+void PhaseStream::appendLongLines(QByteArray &chunk)
+{
+    while (chunk.size() < kChunkBytes && produced < size) {
+        lastLine = longLine();
+        chunk += lastLine;
+        chunk += kCrLf;
+        ++totals.consoleLines;
+        ++produced;
+    }
+}
+
+QByteArray PhaseStream::longLine()
+{
+    const QByteArray device = QByteArray::number(produced % 100);
+    const QByteArray head = "+KQMQTTSUBDATA:\"prod/dev" + device + "/blob\",0,";
+    const int payloadSize = kLongLineText - head.size() - kLongPayloadDigits - 3;
+    QByteArray payload(payloadSize, ' ');
+    const int offset = int(produced % kLetters);
+    for (int i = 0; i < payloadSize; ++i) {
+        if (i % kWordLength != kWordLength - 1)
+            payload[i] = char('a' + (i + offset) % kLetters);
+    }
+    return head + QByteArray::number(payloadSize) + ",\"" + payload + '"';
+}
+
+void PhaseStream::appendLoneLfText(QByteArray &chunk)
+{
+    while (chunk.size() < kChunkBytes && produced < size) {
+        QByteArray line = burst.next() + '\n';
+        // The stream ends at its size exactly, in the middle of a line if
+        // need be; that part is then the console's last line.
+        if (produced + line.size() > size)
+            line.truncate(int(size - produced));
+        chunk += line;
+        produced += line.size();
+        if (line.endsWith('\n')) {
+            ++totals.consoleLines;
+            lastLine.clear();
+        } else {
+            lastLine = line;
+        }
+    }
+}
+
+StreamSummary PhaseStream::summarise(Phase phase, qint64 size)
+{
+    PhaseStream stream(phase, size);
+    while (!stream.nextChunk().isEmpty()) {
+    }
+    return stream.summary();
+}
+
+int writeStream(const QByteArray &phaseName, const QByteArray &size)
+{
+    Phase phase = Phase::ShortLines;
+    bool sizeOk = false;
+    const qint64 count = size.toLongLong(&sizeOk);
+    if (!phaseFromName(phaseName, &phase) || !sizeOk) {
+        std::fprintf(stderr, "atlume-bench: no stream %s of size %s\n", phaseName.constData(),
+                     size.constData());
+        return 1;
+    }
+    PhaseStream stream(phase, count);
+    for (QByteArray chunk = stream.nextChunk(); !chunk.isEmpty(); chunk = stream.nextChunk()) {
+        if (!writeAll(STDOUT_FILENO, chunk)) {
+            std::perror("atlume-bench: generator");
+            return 1;
+        }
+    }
+    return 0;
 }
 
 } // namespace atlume::bench

@@ -40,6 +40,11 @@ double processCpuSeconds()
     return cpuSeconds(RUSAGE_SELF);
 }
 
+double childrenCpuSeconds()
+{
+    return cpuSeconds(RUSAGE_CHILDREN);
+}
+
 double childCpuSeconds(qint64 pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -74,6 +79,23 @@ qint64 residentBytes()
 const char *verdict(bool met)
 {
     return met ? "meets target" : "MISSES TARGET";
+}
+
+TimedApplication::TimedApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    clock.start();
+}
+
+bool TimedApplication::notify(QObject *receiver, QEvent *event)
+{
+    if (depth > 0)
+        return QApplication::notify(receiver, event);
+    ++depth;
+    const qint64 start = clock.nsecsElapsed();
+    const bool handled = QApplication::notify(receiver, event);
+    longest = qMax(longest, clock.nsecsElapsed() - start);
+    --depth;
+    return handled;
 }
 
 WorkDir::WorkDir()

@@ -23,14 +23,34 @@ class QTextEdit;
 namespace atlume::bench {
 
 constexpr int kStartTimeoutMs = 5000;
+constexpr double kBytesPerMegabyte = 1e6;
 
 double processCpuSeconds();
+// Children that have ended and been waited for.
+double childrenCpuSeconds();
 // Another process of ours that is still running; -1 if it is not.
 double childCpuSeconds(qint64 pid);
 long peakRssKiB();
 qint64 residentBytes();
 
 const char *verdict(bool met);
+
+// Times every event it delivers from the event loop. An event handled
+// inside another (a paint inside an update request, say) is part of the
+// outer one's time, so only the outermost deliveries are timed.
+class TimedApplication : public QApplication {
+public:
+    TimedApplication(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+    qint64 longestEventNs() const { return longest; }
+    void resetLongestEvent() { longest = 0; }
+
+private:
+    QElapsedTimer clock;
+    int depth = 0;
+    qint64 longest = 0;
+};
 
 template <class T> T *widget(const QWidget &window, const char *name)
 {
