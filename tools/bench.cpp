@@ -2,7 +2,8 @@
 // and a pseudo-terminal.
 //
 //   (default)       the pause of send_order and a burst of module output;
-//   --long-session  millions of lines, long lines and text without CR LF.
+//   --long-session  millions of lines, long lines and text without CR LF;
+//   --soak [N]      the module unplugged and plugged in again, N times.
 //
 // "--generate <stream> <size>" is the bench's own generator, which the long
 // session runs as a child process.
@@ -18,14 +19,16 @@ namespace {
 constexpr char kGenerateOption[] = "--generate";
 constexpr int kGenerateArgc = 4;
 constexpr qint64 kDefaultSessionLines = 5000000;
+constexpr int kDefaultSoakCycles = 200;
 
-enum class Mode { PauseAndBurst, LongSession };
+enum class Mode { PauseAndBurst, LongSession, Soak };
 
 struct Options {
     Mode mode = Mode::PauseAndBurst;
     int lines = 0;
     int pauses = 0;
     qint64 sessionLines = kDefaultSessionLines;
+    int cycles = kDefaultSoakCycles;
 };
 
 Options parseOptions(const QCoreApplication &app)
@@ -47,14 +50,23 @@ Options parseOptions(const QCoreApplication &app)
         QStringLiteral("session-lines"),
         QStringLiteral("Short lines of the long session (default 5000000)."), QStringLiteral("n"),
         QString::number(kDefaultSessionLines));
-    parser.addOptions({lines, pauses, longSession, sessionLines});
+    const QCommandLineOption soak(
+        QStringLiteral("soak"),
+        QStringLiteral("Unplug and replug the module [cycles] times (default 200)."));
+    parser.addOptions({lines, pauses, longSession, sessionLines, soak});
+    parser.addPositionalArgument(QStringLiteral("cycles"), QStringLiteral("Cycles of --soak."),
+                                 QStringLiteral("[cycles]"));
     parser.process(app);
 
     Options options;
-    options.mode = parser.isSet(longSession) ? Mode::LongSession : Mode::PauseAndBurst;
+    options.mode = parser.isSet(soak)          ? Mode::Soak
+                   : parser.isSet(longSession) ? Mode::LongSession
+                                               : Mode::PauseAndBurst;
     options.lines = qMax(1, parser.value(lines).toInt());
     options.pauses = qMax(1, parser.value(pauses).toInt());
     options.sessionLines = qMax<qint64>(1, parser.value(sessionLines).toLongLong());
+    if (!parser.positionalArguments().isEmpty())
+        options.cycles = qMax(1, parser.positionalArguments().first().toInt());
     return options;
 }
 
@@ -75,6 +87,8 @@ int main(int argc, char *argv[])
     switch (options.mode) {
     case Mode::LongSession:
         return atlume::bench::runLongSession(app, options.sessionLines);
+    case Mode::Soak:
+        return atlume::bench::runSoak(options.cycles);
     case Mode::PauseAndBurst:
         break;
     }

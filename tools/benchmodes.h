@@ -12,5 +12,7 @@ class TimedApplication;
 int runPauseAndBurst(int lineCount, int pauseCount);
 // Millions of lines through the window, in three phases.
 int runLongSession(TimedApplication &app, qint64 shortLines);
+// The module unplugged and plugged in again, over and over.
+int runSoak(int cycles);
 
 } // namespace atlume::bench

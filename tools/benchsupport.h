@@ -32,6 +32,7 @@ double childrenCpuSeconds();
 double childCpuSeconds(qint64 pid);
 long peakRssKiB();
 qint64 residentBytes();
+int openDescriptorCount();
 
 const char *verdict(bool met);
 
