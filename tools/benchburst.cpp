@@ -18,6 +18,7 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QThread>
 
 namespace atlume::bench {
 
@@ -152,6 +153,8 @@ bool reportBurst(const Burst &burst, const BurstResult &result)
                 bytesPerLine, kBytesPerLineLimit, verdict(bytesPerLine <= kBytesPerLineLimit));
     std::printf("  module process CPU %8.2f s (not counted above)\n", result.moduleCpu);
     std::printf("  peak RSS           %8.1f MiB\n", peakRssKiB() / 1024.0);
+    std::printf("  load average       %8.1f on %d cores\n", loadAverage(),
+                QThread::idealThreadCount());
     return complete;
 }
 

@@ -12,6 +12,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <ctime>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -31,6 +32,13 @@ double cpuSeconds(int who)
     rusage usage{};
     getrusage(who, &usage);
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+qint64 threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
 } // namespace
@@ -84,6 +92,12 @@ int openDescriptorCount()
                    .size());
 }
 
+double loadAverage()
+{
+    double load = -1;
+    return getloadavg(&load, 1) == 1 ? load : -1;
+}
+
 const char *verdict(bool met)
 {
     return met ? "meets target" : "MISSES TARGET";
@@ -100,8 +114,13 @@ bool TimedApplication::notify(QObject *receiver, QEvent *event)
         return QApplication::notify(receiver, event);
     ++depth;
     const qint64 start = clock.nsecsElapsed();
+    const qint64 cpuStart = threadCpuNs();
     const bool handled = QApplication::notify(receiver, event);
-    longest = qMax(longest, clock.nsecsElapsed() - start);
+    const qint64 wall = clock.nsecsElapsed() - start;
+    if (wall > longest) {
+        longest = wall;
+        longestCpu = threadCpuNs() - cpuStart;
+    }
     --depth;
     return handled;
 }

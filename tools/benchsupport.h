@@ -33,24 +33,30 @@ double childCpuSeconds(qint64 pid);
 long peakRssKiB();
 qint64 residentBytes();
 int openDescriptorCount();
+// Of the whole machine, over the last minute.
+double loadAverage();
 
 const char *verdict(bool met);
 
 // Times every event it delivers from the event loop. An event handled
 // inside another (a paint inside an update request, say) is part of the
-// outer one's time, so only the outermost deliveries are timed.
+// outer one's time, so only the outermost deliveries are timed. Besides the
+// wall time it keeps the CPU time of the slowest event: on a busy machine
+// the two differ by the time the scheduler gave to other processes.
 class TimedApplication : public QApplication {
 public:
     TimedApplication(int &argc, char **argv);
 
     bool notify(QObject *receiver, QEvent *event) override;
     qint64 longestEventNs() const { return longest; }
-    void resetLongestEvent() { longest = 0; }
+    qint64 longestEventCpuNs() const { return longestCpu; }
+    void resetLongestEvent() { longest = longestCpu = 0; }
 
 private:
     QElapsedTimer clock;
     int depth = 0;
     qint64 longest = 0;
+    qint64 longestCpu = 0;
 };
 
 template <class T> T *widget(const QWidget &window, const char *name)
