@@ -140,6 +140,7 @@ struct PhaseResult {
     double longestEventMs = 0;
     double longestEventCpuMs = 0;
     double loadAverage = 0;
+    QString longestEventName;
     double peakRssMB = 0;
 
     bool complete() const
@@ -235,6 +236,7 @@ PhaseResult runPhase(Rig &rig, const PhasePlan &plan)
     result.longestEventMs = double(rig.app.longestEventNs()) / kNsPerMs;
     result.longestEventCpuMs = double(rig.app.longestEventCpuNs()) / kNsPerMs;
     result.loadAverage = loadAverage();
+    result.longestEventName = rig.app.longestEventName();
     result.peakRssMB = double(peakRssKiB()) * 1024 / kBytesPerMegabyte;
 
     generator.waitForFinished(kStartTimeoutMs);
@@ -290,9 +292,10 @@ void printCosts(const PhaseResult &result, bool withTargets)
     std::printf("  longest stall    %10.1f ms between %d ms probe ticks  (target <= %.0f ms: %s)\n",
                 result.longestGapMs, kProbeIntervalMs, kStallLimitMs,
                 verdict(result.longestGapMs <= kStallLimitMs));
-    std::printf("  longest event    %10.1f ms, of it %.1f ms on the CPU; load average %.1f on %d "
-                "cores\n",
-                result.longestEventMs, result.longestEventCpuMs, result.loadAverage,
+    std::printf("  longest event    %10.1f ms (%s), of it %.1f ms on the CPU\n",
+                result.longestEventMs, qPrintable(result.longestEventName),
+                result.longestEventCpuMs);
+    std::printf("  load average     %10.1f on %d cores at the end\n", result.loadAverage,
                 QThread::idealThreadCount());
     std::printf("  not counted      %10.1f s CPU of the module, %.1f s of the generator\n\n",
                 result.moduleCpuS, result.generatorCpuS);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QMetaEnum>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QTextDocument>
@@ -112,6 +113,9 @@ bool TimedApplication::notify(QObject *receiver, QEvent *event)
 {
     if (depth > 0)
         return QApplication::notify(receiver, event);
+    // Taken before the delivery: a deferred delete ends with both gone.
+    const int type = int(event->type());
+    const char *receiverClass = receiver ? receiver->metaObject()->className() : "";
     ++depth;
     const qint64 start = clock.nsecsElapsed();
     const qint64 cpuStart = threadCpuNs();
@@ -120,9 +124,20 @@ bool TimedApplication::notify(QObject *receiver, QEvent *event)
     if (wall > longest) {
         longest = wall;
         longestCpu = threadCpuNs() - cpuStart;
+        longestType = type;
+        longestReceiver = receiverClass;
     }
     --depth;
     return handled;
+}
+
+QString TimedApplication::longestEventName() const
+{
+    const QMetaEnum types = QMetaEnum::fromType<QEvent::Type>();
+    const char *type = types.valueToKey(longestType);
+    return QStringLiteral("%1 to %2")
+        .arg(type ? QString::fromLatin1(type) : QString::number(longestType),
+             QString::fromLatin1(longestReceiver));
 }
 
 WorkDir::WorkDir()

@@ -50,6 +50,8 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
     qint64 longestEventNs() const { return longest; }
     qint64 longestEventCpuNs() const { return longestCpu; }
+    // What the slowest event was, as "<event type> to <receiver's class>".
+    QString longestEventName() const;
     void resetLongestEvent() { longest = longestCpu = 0; }
 
 private:
@@ -57,6 +59,8 @@ private:
     int depth = 0;
     qint64 longest = 0;
     qint64 longestCpu = 0;
+    int longestType = 0;
+    const char *longestReceiver = "";
 };
 
 template <class T> T *widget(const QWidget &window, const char *name)
