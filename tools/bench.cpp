@@ -14,6 +14,8 @@
 
 #include <QCommandLineParser>
 
+#include <cstdio>
+
 namespace {
 
 constexpr char kGenerateOption[] = "--generate";
@@ -78,6 +80,9 @@ int main(int argc, char *argv[])
     if (argc == kGenerateArgc && qstrcmp(argv[1], kGenerateOption) == 0)
         return atlume::bench::writeStream(argv[2], argv[3]);
 
+    // A run takes minutes: each figure shows as soon as it is known, even
+    // when the output goes to a pipe or a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     atlume::bench::TimedApplication app(argc, argv);
