@@ -15,6 +15,7 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QThread>
+#include <QVector>
 
 namespace atlume::bench {
 
@@ -49,7 +50,15 @@ struct PhasePlan {
 struct Mark {
     qint64 lines = -1;
     qint64 ns = 0;
+    double cpuS = 0; // of this process
     bool isSet() const { return lines >= 0; }
+};
+
+// One stretch of a phase: whether a slower end is the window's own doing
+// (more CPU a line) or the machine's (the same CPU, less of it to go round).
+struct Stretch {
+    double linesPerSecond;
+    double cpuPerLineUs;
 };
 
 double linesPerSecond(const Mark &from, const Mark &to)
@@ -89,6 +98,8 @@ public:
     double firstRate() const { return linesPerSecond(firstRead, firstWindowEnd); }
     double lastRate() const { return linesPerSecond(lastWindowStart, end); }
     double longestGapMs() const { return double(longestGap) / kNsPerMs; }
+    // From the first read to the end, a window's worth of lines at a time.
+    QVector<Stretch> stretches() const;
 
 private:
     void probe()
@@ -108,11 +119,12 @@ private:
     Mark firstWindowEnd;
     Mark lastWindowStart;
     Mark end;
+    QVector<Mark> steps;
 };
 
 void PhaseMeter::recordProgress(qint64 lines)
 {
-    const Mark now{lines, clock.nsecsElapsed()};
+    const Mark now{lines, clock.nsecsElapsed(), processCpuSeconds()};
     if (!firstRead.isSet() && lines > 0)
         firstRead = now;
     if (!firstWindowEnd.isSet() && window > 0 && lines >= window)
@@ -121,12 +133,25 @@ void PhaseMeter::recordProgress(qint64 lines)
         lastWindowStart = now;
     if (!end.isSet() && lines >= total)
         end = now;
+    const qint64 nextStep = steps.isEmpty() ? 1 : steps.size() * window;
+    if (window > 0 && lines >= nextStep && (lines >= total || steps.size() * window < total))
+        steps.append(now);
+}
+
+QVector<Stretch> PhaseMeter::stretches() const
+{
+    QVector<Stretch> result;
+    for (int i = 1; i < steps.size(); ++i) {
+        const qint64 lines = qMax<qint64>(steps[i].lines - steps[i - 1].lines, 1);
+        result.append({linesPerSecond(steps[i - 1], steps[i]),
+                       (steps[i].cpuS - steps[i - 1].cpuS) * 1e6 / double(lines)});
+    }
+    return result;
 }
 
 struct PhaseResult {
     StreamSummary expected;
     qint64 handled = 0;
-    qint64 droppedAtEnd = 0;
     int signalCount = 0;
     QString lastShown;
     double wallS = 0;
@@ -136,6 +161,7 @@ struct PhaseResult {
     double firstRate = -1;
     double lastRate = -1;
     qint64 rateWindow = 0;
+    QVector<Stretch> stretches;
     double longestGapMs = 0;
     double longestEventMs = 0;
     double longestEventCpuMs = 0;
@@ -205,6 +231,7 @@ void takeMeterFigures(PhaseResult &result, const PhaseMeter &meter)
     result.firstRate = meter.firstRate();
     result.lastRate = meter.lastRate();
     result.rateWindow = meter.rateWindow();
+    result.stretches = meter.stretches();
     result.longestGapMs = meter.longestGapMs();
 }
 
@@ -260,6 +287,17 @@ void printCompleteness(const PhaseResult &result)
                 result.complete() ? "" : "  INCOMPLETE");
 }
 
+void printStretches(const PhaseResult &result)
+{
+    std::printf("  by %lld lines   ", static_cast<long long>(result.rateWindow));
+    for (const Stretch &stretch : result.stretches)
+        std::printf(" %.0f", stretch.linesPerSecond);
+    std::printf(" lines/s\n                   ");
+    for (const Stretch &stretch : result.stretches)
+        std::printf(" %.2f", stretch.cpuPerLineUs);
+    std::printf(" us CPU a line\n");
+}
+
 void printRates(const PhaseResult &result, bool withTarget)
 {
     if (withTarget) {
@@ -269,6 +307,7 @@ void printRates(const PhaseResult &result, bool withTarget)
         std::printf("  last %lld lines  %8.0f lines/s, ratio %.2f  (target >= %.2f: %s)\n",
                     static_cast<long long>(result.rateWindow), result.lastRate, ratio,
                     kRateRatioTarget, verdict(ratio >= kRateRatioTarget));
+        printStretches(result);
     }
     std::printf("  end to end       %10.0f lines/s, %.1f MB/s, in %.1f s\n",
                 double(result.handled) / result.wallS,
