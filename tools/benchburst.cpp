@@ -132,9 +132,9 @@ bool reportBurst(const Burst &burst, const BurstResult &result)
 {
     const bool complete = result.handled == burst.lines && result.lastShown == burst.lastLine &&
                           result.signalCount == burst.recognised;
-    const double seconds = qMax<qint64>(result.wallMs, 1) / 1000.0;
+    const double seconds = double(qMax<qint64>(result.wallMs, 1)) / kMsPerSecond;
     const double linesPerSecond = double(result.handled) / seconds;
-    const double cpuPerLineUs = result.cpu * 1e6 / double(qMax<qint64>(result.handled, 1));
+    const double cpuPerLineUs = result.cpu * kUsPerSecond / double(qMax<qint64>(result.handled, 1));
     const double bytesPerLine = double(result.rssGrowth) / double(qMax<qint64>(result.handled, 1));
 
     std::printf("module output into the console (%d lines, %d bytes, %d recognised replies):\n",
@@ -152,7 +152,7 @@ bool reportBurst(const Burst &burst, const BurstResult &result)
     std::printf("  memory per line    %8.0f bytes of RSS growth  (target <= %.0f: %s)\n",
                 bytesPerLine, kBytesPerLineLimit, verdict(bytesPerLine <= kBytesPerLineLimit));
     std::printf("  module process CPU %8.2f s (not counted above)\n", result.moduleCpu);
-    std::printf("  peak RSS           %8.1f MiB\n", peakRssKiB() / 1024.0);
+    std::printf("  peak RSS           %8.1f MiB\n", double(peakRssKiB()) / kBytesPerKiB);
     std::printf("  load average       %8.1f on %d cores\n", loadAverage(),
                 QThread::idealThreadCount());
     return complete;

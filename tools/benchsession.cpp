@@ -144,7 +144,7 @@ QVector<Stretch> PhaseMeter::stretches() const
     for (int i = 1; i < steps.size(); ++i) {
         const qint64 lines = qMax<qint64>(steps[i].lines - steps[i - 1].lines, 1);
         result.append({linesPerSecond(steps[i - 1], steps[i]),
-                       (steps[i].cpuS - steps[i - 1].cpuS) * 1e6 / double(lines)});
+                       (steps[i].cpuS - steps[i - 1].cpuS) * kUsPerSecond / double(lines)});
     }
     return result;
 }
@@ -174,7 +174,7 @@ struct PhaseResult {
         return handled == expected.consoleLines && lastShown == expected.lastLine &&
                signalCount == expected.recognised;
     }
-    double cpuPerLineUs() const { return cpuS * 1e6 / double(qMax<qint64>(handled, 1)); }
+    double cpuPerLineUs() const { return cpuS * kUsPerSecond / double(qMax<qint64>(handled, 1)); }
 };
 
 // The window and its module, for the length of the session.
@@ -264,7 +264,7 @@ PhaseResult runPhase(Rig &rig, const PhasePlan &plan)
     result.longestEventCpuMs = double(rig.app.longestEventCpuNs()) / kNsPerMs;
     result.loadAverage = loadAverage();
     result.longestEventName = rig.app.longestEventName();
-    result.peakRssMB = double(peakRssKiB()) * 1024 / kBytesPerMegabyte;
+    result.peakRssMB = double(peakRssKiB()) * kBytesPerKiB / kBytesPerMegabyte;
 
     generator.waitForFinished(kStartTimeoutMs);
     result.generatorCpuS = childrenCpuSeconds() - childrenBefore;

@@ -124,7 +124,7 @@ SoakResult soak(int cycles)
         if (cycle == qMin(kSettledCycle, cycles))
             result.settledRssMB = double(residentBytes()) / kBytesPerMegabyte;
     }
-    result.wallS = double(wall.elapsed()) / 1000;
+    result.wallS = double(wall.elapsed()) / kMsPerSecond;
     // Objects the recovery left for deleteLater go now, before counting.
     runUntil([] { return false; }, 0);
     result.descriptorsAfter = openDescriptorCount();

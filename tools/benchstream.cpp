@@ -16,6 +16,15 @@ constexpr int kLongLineText = 4096;
 constexpr int kLongPayloadDigits = 4;
 constexpr int kWordLength = 8;
 constexpr int kLetters = 26;
+// Where the recognised replies fall among the burst's lines.
+constexpr qint64 kReconnectedEvery = 1000;
+constexpr qint64 kGotIpEvery = 2500;
+constexpr qint64 kGotIpAt = 1234;
+// Of the other lines, one in six is an OK, one a state, one a status and
+// three carry subscription data from one of a hundred devices.
+constexpr quint32 kLineKinds = 6;
+constexpr quint32 kMaxPayload = 90;
+constexpr quint32 kDevices = 100;
 constexpr qint64 kReceiverBound = atlume::LineReceiver::kDefaultMaxHeld;
 
 const QByteArray kCrLf("\r\n");
@@ -40,6 +49,7 @@ bool writeAll(int fd, const QByteArray &bytes)
 
 quint32 BurstLines::random()
 {
+    // The C standard's sample generator: the same numbers on every machine.
     seed = seed * 1103515245u + 12345u;
     return (seed >> 16) & 0x7fff;
 }
@@ -47,17 +57,19 @@ quint32 BurstLines::random()
 QByteArray BurstLines::next()
 {
     const qint64 i = index++;
-    lastRecognised = i % 1000 == 999 || i % 2500 == 1234;
-    if (i % 1000 == 999)
+    const bool reconnected = i % kReconnectedEvery == kReconnectedEvery - 1;
+    const bool gotIp = i % kGotIpEvery == kGotIpAt;
+    lastRecognised = reconnected || gotIp;
+    if (reconnected)
         return QByteArrayLiteral("+KQMQTTRECONNECTED");
-    if (i % 2500 == 1234)
+    if (gotIp)
         return QByteArrayLiteral("WIFI GOT IP");
     return mixedLine();
 }
 
 QByteArray BurstLines::mixedLine()
 {
-    switch (random() % 6) {
+    switch (random() % kLineKinds) {
     case 0:
         return QByteArrayLiteral("OK");
     case 1:
@@ -68,10 +80,10 @@ QByteArray BurstLines::mixedLine()
         return "+CIPSTATUS:0,\"TCP\",\"192.168.1." + host + "\"," + port + ",0";
     }
     default: {
-        const int length = int(random() % 90);
+        const int length = int(random() % kMaxPayload);
         const QByteArray payload(length, char('a' + random() % kLetters));
-        return "+KQMQTTSUBDATA:\"prod/dev" + QByteArray::number(random() % 100) + "/data\",0," +
-               QByteArray::number(payload.size()) + ",\"" + payload + '"';
+        return "+KQMQTTSUBDATA:\"prod/dev" + QByteArray::number(random() % kDevices) +
+               "/data\",0," + QByteArray::number(payload.size()) + ",\"" + payload + '"';
     }
     }
 }
@@ -158,7 +170,7 @@ void PhaseStream::appendLongLines(QByteArray &chunk)
 
 QByteArray PhaseStream::longLine()
 {
-    const QByteArray device = QByteArray::number(produced % 100);
+    const QByteArray device = QByteArray::number(produced % kDevices);
     const QByteArray head = "+KQMQTTSUBDATA:\"prod/dev" + device + "/blob\",0,";
     const int payloadSize = kLongLineText - head.size() - kLongPayloadDigits - 3;
     QByteArray payload(payloadSize, ' ');

@@ -25,7 +25,7 @@ namespace {
 
 double seconds(const timeval &t)
 {
-    return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+    return double(t.tv_sec) + double(t.tv_usec) / kUsPerSecond;
 }
 
 double cpuSeconds(int who)

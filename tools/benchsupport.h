@@ -24,6 +24,9 @@ namespace atlume::bench {
 
 constexpr int kStartTimeoutMs = 5000;
 constexpr double kBytesPerMegabyte = 1e6;
+constexpr double kBytesPerKiB = 1024;
+constexpr double kMsPerSecond = 1000;
+constexpr double kUsPerSecond = 1e6;
 
 double processCpuSeconds();
 // Children that have ended and been waited for.
