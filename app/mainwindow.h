@@ -28,6 +28,13 @@ public:
     void save_port_conf();
     void send_order(const QString &order);
 
+    // Consecutive lines of one operation leave at least this far apart, so
+    // the module has answered the earlier one before the next is written.
+    static constexpr int kDefaultCommandPauseMs = 1000;
+    // A simulated module answers at once; tests that open the port over and
+    // over shorten the pause rather than wait out seconds each time.
+    void setCommandPause(int msecs) { commandPauseMs = msecs; }
+
     // Widget-group operations of the cloud controls.
     void reset_extend_area_btns();
     void enable_extend_area_btns();
@@ -97,6 +104,7 @@ private:
     QList<QPushButton *> mode_btns;
     atlume::LineReceiver receiver;
     bool portGone = false;
+    int commandPauseMs = kDefaultCommandPauseMs;
 
     // Start-up.
     void setupConsole();

@@ -14,10 +14,6 @@
 #include <QTimer>
 
 namespace {
-// Consecutive lines of one operation leave at least this far apart, so the
-// module has answered the earlier one before the next is written.
-constexpr int kPauseMs = 1000;
-
 constexpr int kItemFlagsRole = Qt::UserRole - 1;
 
 const QString kSmartConfigGuidePicture = QStringLiteral("./conf/SmartConfig_wifi_guid.png");
@@ -42,7 +38,7 @@ void MainWindow::send_order(const QString &order)
     // meanwhile, clicks still work, and no core is spun.
     QElapsedTimer elapsed;
     elapsed.start();
-    for (qint64 left = kPauseMs; left > 0; left = kPauseMs - elapsed.elapsed()) {
+    for (qint64 left = commandPauseMs; left > 0; left = commandPauseMs - elapsed.elapsed()) {
         QEventLoop pause;
         QTimer::singleShot(int(left), Qt::PreciseTimer, &pause, &QEventLoop::quit);
         pause.exec();

@@ -1,7 +1,7 @@
 // atlume-fakemodule: a simulated Wi-Fi module on a pseudo-terminal. It prints
 // the terminal's path on stdout, logs every line it receives on stderr, sends
-// every line typed on its own stdin to the terminal as unsolicited output, and
-// runs until SIGINT or SIGTERM.
+// every line typed on its own stdin to the terminal as unsolicited output (with
+// --raw: every byte, unchanged), and runs until SIGINT or SIGTERM.
 
 #include "fakemodule.h"
 
@@ -15,6 +15,11 @@
 #include <unistd.h>
 
 namespace {
+
+constexpr int kStdinChunk = 65536;
+// Standard input is read only while the terminal keeps up: a generator that
+// feeds hundreds of megabytes must not pile them up in this process.
+constexpr qint64 kMaxQueuedOutput = 1024 * 1024;
 
 int signalPipe[2] = {-1, -1};
 
@@ -53,13 +58,71 @@ QByteArray printable(const QByteArray &line)
     return shown;
 }
 
-} // namespace
+// Sends what arrives on standard input to the terminal: line by line, each
+// line ended with CR LF as the module ends its own, or raw.
+class StdinForwarder {
+public:
+    StdinForwarder(atlume::FakeModule &module, bool raw)
+        : module(module), raw(raw), notifier(STDIN_FILENO, QSocketNotifier::Read)
+    {
+        QObject::connect(&notifier, &QSocketNotifier::activated, [this] { readInput(); });
+        QObject::connect(&module, &atlume::FakeModule::drained, [this] {
+            if (inputOpen)
+                notifier.setEnabled(true);
+        });
+    }
 
-int main(int argc, char *argv[])
+private:
+    void readInput()
+    {
+        char chunk[kStdinChunk];
+        const ssize_t count = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (count <= 0) {
+            // No terminal behind stdin (or it was closed): keep serving.
+            inputOpen = false;
+            notifier.setEnabled(false);
+            return;
+        }
+        if (raw)
+            module.sendRaw(QByteArray(chunk, int(count)));
+        else
+            forwardLines(QByteArray::fromRawData(chunk, int(count)));
+        if (module.bytesToWrite() >= kMaxQueuedOutput)
+            notifier.setEnabled(false);
+    }
+
+    void forwardLines(const QByteArray &bytes)
+    {
+        typed.append(bytes);
+        // One pass and one cut: a large chunk holds thousands of lines.
+        int start = 0;
+        for (int end = typed.indexOf('\n'); end != -1; end = typed.indexOf('\n', start)) {
+            const int length =
+                end > start && typed.at(end - 1) == '\r' ? end - 1 - start : end - start;
+            module.sendRaw(typed.mid(start, length) + "\r\n");
+            start = end + 1;
+        }
+        typed.remove(0, start);
+    }
+
+    atlume::FakeModule &module;
+    const bool raw;
+    QSocketNotifier notifier;
+    QByteArray typed;
+    bool inputOpen = true;
+};
+
+struct Options {
+    bool echo = true;
+    bool wifi = false;
+    bool mqtt = false;
+    bool raw = false;
+    int delayMs = 0;
+    int joinError = 0;
+};
+
+Options parseOptions(const QCoreApplication &app)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("atlume-fakemodule"));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulated Wi-Fi module speaking the cloud AT command set on a pseudo-terminal."));
@@ -77,8 +140,39 @@ int main(int argc, char *argv[])
         QStringLiteral("reject-join"),
         QStringLiteral("Refuse every AT+CWJAP with the error <code> (1 to 9)."),
         QStringLiteral("code"), QStringLiteral("0"));
-    parser.addOptions({noEcho, wifi, mqtt, delay, rejectJoin});
+    const QCommandLineOption raw(
+        QStringLiteral("raw"),
+        QStringLiteral("Send standard input to the terminal byte for byte, without turning "
+                       "each LF into CR LF."));
+    parser.addOptions({noEcho, wifi, mqtt, delay, rejectJoin, raw});
     parser.process(app);
+
+    Options options;
+    options.echo = !parser.isSet(noEcho);
+    options.wifi = parser.isSet(wifi) || parser.isSet(mqtt);
+    options.mqtt = parser.isSet(mqtt);
+    options.raw = parser.isSet(raw);
+    options.delayMs = parser.value(delay).toInt();
+    options.joinError = parser.value(rejectJoin).toInt();
+    return options;
+}
+
+void logReceivedLines(atlume::FakeModule &module)
+{
+    QObject::connect(&module, &atlume::FakeModule::lineReceived, [&module](const QByteArray &line) {
+        const QByteArray entry = QByteArray::number(module.elapsedMsecs() / 1000.0, 'f', 3) +
+                                 " < " + printable(line) + '\n';
+        std::fwrite(entry.constData(), 1, size_t(entry.size()), stderr);
+    });
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("atlume-fakemodule"));
+    const Options options = parseOptions(app);
 
     if (!installSignalHandlers()) {
         std::perror("atlume-fakemodule: signal handlers");
@@ -86,44 +180,21 @@ int main(int argc, char *argv[])
     }
 
     atlume::FakeModule module;
-    module.setEcho(!parser.isSet(noEcho));
-    module.setWifiJoined(parser.isSet(wifi) || parser.isSet(mqtt));
-    module.setMqttConnected(parser.isSet(mqtt));
-    module.setReplyDelay(parser.value(delay).toInt());
-    module.setJoinErrorCode(parser.value(rejectJoin).toInt());
+    module.setEcho(options.echo);
+    module.setWifiJoined(options.wifi);
+    module.setMqttConnected(options.mqtt);
+    module.setReplyDelay(options.delayMs);
+    module.setJoinErrorCode(options.joinError);
     if (!module.open()) {
         std::perror("atlume-fakemodule: cannot create a pseudo-terminal");
         return 1;
     }
-
-    QObject::connect(&module, &atlume::FakeModule::lineReceived, [&module](const QByteArray &line) {
-        const QByteArray entry = QByteArray::number(module.elapsedMsecs() / 1000.0, 'f', 3) +
-                                 " < " + printable(line) + '\n';
-        std::fwrite(entry.constData(), 1, size_t(entry.size()), stderr);
-    });
+    logReceivedLines(module);
 
     QSocketNotifier quitNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&quitNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
 
-    QSocketNotifier stdinNotifier(STDIN_FILENO, QSocketNotifier::Read);
-    QByteArray typed;
-    QObject::connect(&stdinNotifier, &QSocketNotifier::activated, [&] {
-        char chunk[4096];
-        const ssize_t count = ::read(STDIN_FILENO, chunk, sizeof chunk);
-        if (count <= 0) {
-            // No terminal behind stdin (or it was closed): keep serving.
-            stdinNotifier.setEnabled(false);
-            return;
-        }
-        typed.append(chunk, int(count));
-        for (int end = typed.indexOf('\n'); end != -1; end = typed.indexOf('\n')) {
-            QByteArray line = typed.left(end);
-            typed.remove(0, end + 1);
-            if (line.endsWith('\r'))
-                line.chop(1);
-            module.sendRaw(line + "\r\n");
-        }
-    });
+    StdinForwarder forwarder(module, options.raw);
 
     std::printf("%s\n", module.slavePath().toLocal8Bit().constData());
     std::fflush(stdout);

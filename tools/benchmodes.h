@@ -1,0 +1,18 @@
+#pragma once
+
+// The modes of atlume-bench; each returns the program's exit code.
+
+#include <QtGlobal>
+
+namespace atlume::bench {
+
+class TimedApplication;
+
+// The pause of send_order and a burst of module output into the console.
+int runPauseAndBurst(int lineCount, int pauseCount);
+// Millions of lines through the window, in three phases.
+int runLongSession(TimedApplication &app, qint64 shortLines);
+// The module unplugged and plugged in again, over and over.
+int runSoak(int cycles);
+
+} // namespace atlume::bench

@@ -1,0 +1,143 @@
+#pragma once
+
+// What every mode of atlume-bench shares: the process figures, the window's
+// widgets, the module as a child process and the verdicts.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+
+class MainWindow;
+class QSerialPort;
+class QTextEdit;
+
+namespace atlume::bench {
+
+constexpr int kStartTimeoutMs = 5000;
+constexpr double kBytesPerMegabyte = 1e6;
+constexpr double kBytesPerKiB = 1024;
+constexpr double kMsPerSecond = 1000;
+constexpr double kUsPerSecond = 1e6;
+
+double processCpuSeconds();
+// Children that have ended and been waited for.
+double childrenCpuSeconds();
+// Another process of ours that is still running; -1 if it is not.
+double childCpuSeconds(qint64 pid);
+long peakRssKiB();
+qint64 residentBytes();
+int openDescriptorCount();
+// Of the whole machine, over the last minute.
+double loadAverage();
+
+const char *verdict(bool met);
+
+// Times every event it delivers from the event loop. An event handled
+// inside another (a paint inside an update request, say) is part of the
+// outer one's time, so only the outermost deliveries are timed. Besides the
+// wall time it keeps the CPU time of the slowest event: on a busy machine
+// the two differ by the time the scheduler gave to other processes.
+class TimedApplication : public QApplication {
+public:
+    TimedApplication(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+    qint64 longestEventNs() const { return longest; }
+    qint64 longestEventCpuNs() const { return longestCpu; }
+    // What the slowest event was, as "<event type> to <receiver's class>".
+    QString longestEventName() const;
+    void resetLongestEvent() { longest = longestCpu = 0; }
+
+private:
+    QElapsedTimer clock;
+    int depth = 0;
+    qint64 longest = 0;
+    qint64 longestCpu = 0;
+    int longestType = 0;
+    const char *longestReceiver = "";
+};
+
+template <class T> T *widget(const QWidget &window, const char *name)
+{
+    T *found = window.findChild<T *>(QString::fromLatin1(name));
+    if (!found) {
+        std::fprintf(stderr, "atlume-bench: no widget %s\n", name);
+        std::exit(1);
+    }
+    return found;
+}
+
+// Runs the event loop until done() holds or the time is up.
+template <class Done> bool runUntil(Done done, int timeoutMs, int pollMs = 5)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || clock.elapsed() > timeoutMs)
+            loop.quit();
+    });
+    poll.start(pollMs);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+// The window makes ./conf/portConf/ and saves the port's file on close: a
+// temporary working directory keeps all of that out of the caller's.
+class WorkDir {
+public:
+    WorkDir();
+    bool isValid() const { return valid; }
+    QString filePath(const QString &name) const { return dir.filePath(name); }
+
+private:
+    QTemporaryDir dir;
+    bool valid = false;
+};
+
+// The simulated module as a child process (atlume-fakemodule from the bench's
+// own folder), so that its CPU is not the window's. Its standard input is a
+// FIFO which this process keeps open (read-write, so that opening it never
+// blocks) but never writes: feeders started with feed() fill it.
+class ModuleProcess {
+public:
+    explicit ModuleProcess(const QString &fifoPath);
+    ~ModuleProcess();
+    ModuleProcess(const ModuleProcess &) = delete;
+    ModuleProcess &operator=(const ModuleProcess &) = delete;
+
+    bool start(const QStringList &arguments);
+    QString ptyPath() const { return pty; }
+    double cpuSeconds() const { return childCpuSeconds(process.processId()); }
+    // Starts feeder with its standard output on the module's input.
+    void feed(QProcess &feeder) const;
+
+private:
+    QString fifo;
+    int fifoHold = -1;
+    QProcess process;
+    QString pty;
+};
+
+// Lines the console has taken in since it was last emptied: those it shows
+// (each line is one block) and those its scrollback limiter dropped, whose
+// marker line is no line of the module's.
+qint64 consoleLinesHandled(const QTextEdit *console);
+
+// Selects portName in the window's list and clicks connectBtn, which opens
+// the port and returns after the two status queries and their pauses. Null,
+// with a message, if the port did not open.
+QSerialPort *openPort(MainWindow &window, const QString &portName);
+
+} // namespace atlume::bench
