@@ -97,7 +97,7 @@ struct BurstResult {
 // Feeds the burst and runs the event loop until the console has taken in
 // every line (or the time is up).
 BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess &module,
-                      QProcess &feeder, int lineCount)
+                      const QString &burstPath, int lineCount, pid_t &feeder)
 {
     BurstResult result;
     auto *console = widget<QTextBrowser>(window, "textBrowser");
@@ -116,8 +116,9 @@ BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess
     const double moduleCpuBefore = module.cpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    module.feed(feeder);
-    loop.exec();
+    feeder = module.spawnFeeder(QStringLiteral("/bin/cat"), {burstPath});
+    if (feeder > 0)
+        loop.exec();
     result.wallMs = wall.elapsed();
     result.cpu = processCpuSeconds() - cpuBefore;
     result.rssGrowth = residentBytes() - rssBefore;
@@ -193,13 +194,12 @@ int runPauseAndBurst(int lineCount, int pauseCount)
     const QString burstPath = work.filePath(QStringLiteral("burst.txt"));
     if (!writeFile(burstPath, burst.bytes))
         return 1;
-    QProcess feeder;
-    feeder.setProgram(QStringLiteral("cat"));
-    feeder.setArguments({burstPath});
-    const bool complete = reportBurst(burst, pushBurst(window, *port, module, feeder, lineCount));
+    pid_t feeder = -1;
+    const bool complete =
+        reportBurst(burst, pushBurst(window, *port, module, burstPath, lineCount, feeder));
 
     port->close();
-    feeder.waitForFinished(kStartTimeoutMs);
+    waitForChild(feeder);
     atlume::setPortLister({});
     return complete ? 0 : 1;
 }

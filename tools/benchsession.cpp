@@ -185,9 +185,16 @@ struct Rig {
     const ModuleProcess &module;
 };
 
+// The bench itself, as a child process that writes the phase's stream.
+QStringList generatorArguments(const PhasePlan &plan)
+{
+    return {QStringLiteral("--generate"), QString::fromLatin1(phaseName(plan.phase)),
+            QString::number(plan.size)};
+}
+
 // Runs the event loop until the console has taken in lines (or nothing has
 // arrived for a minute); returns the lines it took in.
-qint64 takeIn(Rig &rig, qint64 lines, PhaseMeter &meter, QProcess &generator)
+qint64 takeIn(Rig &rig, qint64 lines, PhaseMeter &meter, const PhasePlan &plan, pid_t &generator)
 {
     auto *console = widget<QTextBrowser>(rig.window, "textBrowser");
     const qint64 before = consoleLinesHandled(console);
@@ -211,19 +218,12 @@ qint64 takeIn(Rig &rig, qint64 lines, PhaseMeter &meter, QProcess &generator)
     });
     watchdog.start(kWatchdogIntervalMs);
     meter.start();
-    rig.module.feed(generator);
-    loop.exec();
+    generator =
+        rig.module.spawnFeeder(QCoreApplication::applicationFilePath(), generatorArguments(plan));
+    if (generator > 0)
+        loop.exec();
     meter.stop();
     return handled;
-}
-
-// The bench itself, as a child process that writes the phase's stream.
-void setUpGenerator(QProcess &generator, const PhasePlan &plan)
-{
-    generator.setProgram(QCoreApplication::applicationFilePath());
-    generator.setArguments({QStringLiteral("--generate"),
-                            QString::fromLatin1(phaseName(plan.phase)),
-                            QString::number(plan.size)});
 }
 
 void takeMeterFigures(PhaseResult &result, const PhaseMeter &meter)
@@ -241,8 +241,7 @@ PhaseResult runPhase(Rig &rig, const PhasePlan &plan)
     // Known before the clocks start: what must arrive.
     result.expected = PhaseStream::summarise(plan.phase, plan.size);
 
-    QProcess generator;
-    setUpGenerator(generator, plan);
+    pid_t generator = -1;
     QObject signalScope;
     QObject::connect(&rig.window, &MainWindow::device_return_signal, &signalScope,
                      [&result] { ++result.signalCount; });
@@ -250,13 +249,12 @@ PhaseResult runPhase(Rig &rig, const PhasePlan &plan)
 
     const double cpuBefore = processCpuSeconds();
     const double moduleCpuBefore = rig.module.cpuSeconds();
-    // The generator is waited for as soon as it ends, which may be long
-    // before the window has taken in its last line.
+    // The generator's CPU counts once it has been waited for, after the phase.
     const double childrenBefore = childrenCpuSeconds();
     rig.app.resetLongestEvent();
     QElapsedTimer wall;
     wall.start();
-    result.handled = takeIn(rig, result.expected.consoleLines, meter, generator);
+    result.handled = takeIn(rig, result.expected.consoleLines, meter, plan, generator);
     result.wallS = double(wall.nsecsElapsed()) / kNsPerSecond;
     result.cpuS = processCpuSeconds() - cpuBefore;
     result.moduleCpuS = rig.module.cpuSeconds() - moduleCpuBefore;
@@ -266,7 +264,7 @@ PhaseResult runPhase(Rig &rig, const PhasePlan &plan)
     result.longestEventName = rig.app.longestEventName();
     result.peakRssMB = double(peakRssKiB()) * kBytesPerKiB / kBytesPerMegabyte;
 
-    generator.waitForFinished(kStartTimeoutMs);
+    waitForChild(generator);
     result.generatorCpuS = childrenCpuSeconds() - childrenBefore;
 
     takeMeterFigures(result, meter);

@@ -15,8 +15,10 @@
 
 #include <ctime>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace atlume::bench {
@@ -184,10 +186,32 @@ bool ModuleProcess::start(const QStringList &arguments)
     return true;
 }
 
-void ModuleProcess::feed(QProcess &feeder) const
+pid_t ModuleProcess::spawnFeeder(const QString &program, const QStringList &arguments) const
 {
-    feeder.setStandardOutputFile(fifo, QIODevice::Append);
-    feeder.start();
+    const QByteArray path = QFile::encodeName(program);
+    QList<QByteArray> words{path};
+    for (const QString &argument : arguments)
+        words.append(argument.toLocal8Bit());
+    QVector<char *> argv;
+    for (QByteArray &word : words)
+        argv.append(word.data());
+    argv.append(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, QFile::encodeName(fifo).constData(),
+                                     O_WRONLY | O_APPEND, 0);
+    pid_t child = -1;
+    if (posix_spawn(&child, path.constData(), &actions, nullptr, argv.data(), environ) != 0)
+        child = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return child;
+}
+
+void waitForChild(pid_t child)
+{
+    if (child > 0)
+        ::waitpid(child, nullptr, 0);
 }
 
 qint64 consoleLinesHandled(const QTextEdit *console)

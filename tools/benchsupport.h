@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 // What every mode of atlume-bench shares: the process figures, the window's
 // widgets, the module as a child process and the verdicts.
 
@@ -109,7 +111,7 @@ private:
 // The simulated module as a child process (atlume-fakemodule from the bench's
 // own folder), so that its CPU is not the window's. Its standard input is a
 // FIFO which this process keeps open (read-write, so that opening it never
-// blocks) but never writes: feeders started with feed() fill it.
+// blocks) but never writes: feeders started with spawnFeeder() fill it.
 class ModuleProcess {
 public:
     explicit ModuleProcess(const QString &fifoPath);
@@ -120,8 +122,12 @@ public:
     bool start(const QStringList &arguments);
     QString ptyPath() const { return pty; }
     double cpuSeconds() const { return childCpuSeconds(process.processId()); }
-    // Starts feeder with its standard output on the module's input.
-    void feed(QProcess &feeder) const;
+    // Starts a program with its standard output on the module's input, and
+    // without fork(): after a fork() every page of this process is
+    // copy-on-write, and the first write to each of them faults, which the
+    // window would then be charged for as stalls of its own. Returns the
+    // child's process id, or -1.
+    pid_t spawnFeeder(const QString &program, const QStringList &arguments) const;
 
 private:
     QString fifo;
@@ -129,6 +135,9 @@ private:
     QProcess process;
     QString pty;
 };
+
+// Waits for a child started with spawnFeeder to end.
+void waitForChild(pid_t child);
 
 // Lines the console has taken in since it was last emptied: those it shows
 // (each line is one block) and those its scrollback limiter dropped, whose
