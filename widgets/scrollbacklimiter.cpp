@@ -35,6 +35,24 @@ bool beginsRightToLeft(const QString &text)
     return false;
 }
 
+// Whether the text holds a character of a right-to-left script at all. There
+// is none below U+0590, which keeps the scan of usual console text quick.
+bool holdsRightToLeft(const QString &text)
+{
+    constexpr ushort kFirstRightToLeft = 0x0590;
+    for (int i = 0; i < text.size(); ++i) {
+        uint code = text.at(i).unicode();
+        if (code < kFirstRightToLeft)
+            continue;
+        if (QChar::isHighSurrogate(code) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(ushort(code), text.at(++i).unicode());
+        const QChar::Direction direction = QChar::direction(code);
+        if (direction == QChar::DirR || direction == QChar::DirAL)
+            return true;
+    }
+    return false;
+}
+
 // The first block whose top lies at or below y.
 QTextBlock firstBlockFrom(QTextDocument *document, qreal y)
 {
@@ -111,10 +129,12 @@ void ScrollbackLimiter::consoleChanged()
     editing = true;
     fixDirections();
     // Emptying the console (its clear button, another port) starts the count again.
-    if (document->isEmpty())
+    if (document->isEmpty()) {
         dropped = 0;
-    else if (isOverLimits())
+        markedRightToLeft = false;
+    } else if (isOverLimits()) {
         dropOldest();
+    }
     editing = false;
 }
 
@@ -122,16 +142,26 @@ void ScrollbackLimiter::fixDirections()
 {
     if (changedFrom < 0)
         return;
-    QTextBlock block = document->findBlock(changedFrom);
-    const int to = changedTo;
+    QTextCursor changed(document);
+    changed.setPosition(qMin(changedFrom, document->characterCount() - 1));
+    changed.setPosition(qMin(changedTo, document->characterCount() - 1), QTextCursor::KeepAnchor);
     changedFrom = changedTo = -1;
-    for (; block.isValid() && block.position() <= to; block = block.next()) {
+    // Until a paragraph has been marked right to left, no new one can have
+    // taken the mark over from the paragraph it was split from, and text
+    // without a right-to-left character changes no direction.
+    if (!markedRightToLeft && !holdsRightToLeft(changed.selectedText()))
+        return;
+    const QTextBlock last = document->findBlock(changed.selectionEnd());
+    for (QTextBlock block = document->findBlock(changed.selectionStart());; block = block.next()) {
         const bool rightToLeft = beginsRightToLeft(block.text());
-        if (rightToLeft == (block.blockFormat().layoutDirection() == Qt::RightToLeft))
-            continue;
-        QTextBlockFormat direction;
-        direction.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LayoutDirectionAuto);
-        QTextCursor(block).mergeBlockFormat(direction);
+        if (rightToLeft != (block.blockFormat().layoutDirection() == Qt::RightToLeft)) {
+            QTextBlockFormat direction;
+            direction.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LayoutDirectionAuto);
+            QTextCursor(block).mergeBlockFormat(direction);
+            markedRightToLeft = markedRightToLeft || rightToLeft;
+        }
+        if (block == last || !block.isValid())
+            break;
     }
 }
 

@@ -63,6 +63,7 @@ private:
     Limits bounds;
     qint64 dropped = 0;
     bool editing = false;
+    bool markedRightToLeft = false;
     // The span of text changed since the directions were last fixed.
     int changedFrom = -1;
     int changedTo = -1;
