@@ -126,6 +126,7 @@ private:
     // AT console.
     bool clearIfBlank(const QString &boxText);
     void publishFromBox();
+    void holdConsolePainting();
     void showReceived(const QString &text);
     void appendPlainParagraph(const QString &text);
     void clearReceiveState();

@@ -112,6 +112,7 @@ void MainWindow::on_orderPlainTextEdit_textChanged()
 
 void MainWindow::serialPort_readyRead()
 {
+    holdConsolePainting();
     const QStringList lines = receiver.feed(serialPort->readAll());
     // The lines of one read go into the console together; a recognised reply
     // is shown before its signal is emitted, so whatever the signal prints
@@ -132,6 +133,19 @@ void MainWindow::serialPort_readyRead()
         }
     }
     showReceived(pending);
+}
+
+void MainWindow::holdConsolePainting()
+{
+    // A busy module brings a read every millisecond or so; painting the
+    // console after each costs more than the reads. Painting at most every
+    // few milliseconds looks the same.
+    constexpr int kPaintIntervalMs = 20;
+    if (!ui->textBrowser->updatesEnabled())
+        return;
+    ui->textBrowser->setUpdatesEnabled(false);
+    QTimer::singleShot(kPaintIntervalMs, this,
+                       [this] { ui->textBrowser->setUpdatesEnabled(true); });
 }
 
 void MainWindow::showReceived(const QString &text)

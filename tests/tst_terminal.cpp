@@ -421,6 +421,8 @@ void TestTerminal::repliesAreShownAndRecognisedInOrder()
     QVERIFY(console->toPlainText().contains("WIFI GOT IP"));
     QVERIFY(console->toPlainText().indexOf("WIFI CONNECTED") <
             console->toPlainText().indexOf("WIFI GOT IP"));
+    // Painting is held back a moment while text arrives, never for good.
+    QTRY_VERIFY(console->updatesEnabled());
 }
 
 void TestTerminal::signalFollowsItsLineInTheConsole()
