@@ -36,7 +36,8 @@ bool beginsRightToLeft(const QString &text)
 }
 
 // Whether the text holds a character of a right-to-left script at all. There
-// is none below U+0590, which keeps the scan of usual console text quick.
+// is none below U+0590, which keeps the scan of usual console text quick:
+// without one, the paragraph's first strong character cannot be one.
 bool holdsRightToLeft(const QString &text)
 {
     constexpr ushort kFirstRightToLeft = 0x0590;
@@ -142,25 +143,27 @@ void ScrollbackLimiter::fixDirections()
 {
     if (changedFrom < 0)
         return;
-    QTextCursor changed(document);
-    changed.setPosition(qMin(changedFrom, document->characterCount() - 1));
-    changed.setPosition(qMin(changedTo, document->characterCount() - 1), QTextCursor::KeepAnchor);
+    // Blocks, not a cursor: a cursor placed in a paragraph makes Qt work out
+    // and keep that paragraph's character attributes, a lot of memory for a
+    // long line.
+    const int end = document->characterCount() - 1;
+    QTextBlock block = document->findBlock(qMin(changedFrom, end));
+    const QTextBlock last = document->findBlock(qMin(changedTo, end));
     changedFrom = changedTo = -1;
-    // Until a paragraph has been marked right to left, no new one can have
-    // taken the mark over from the paragraph it was split from, and text
-    // without a right-to-left character changes no direction.
-    if (!markedRightToLeft && !holdsRightToLeft(changed.selectedText()))
-        return;
-    const QTextBlock last = document->findBlock(changed.selectionEnd());
-    for (QTextBlock block = document->findBlock(changed.selectionStart());; block = block.next()) {
-        const bool rightToLeft = beginsRightToLeft(block.text());
-        if (rightToLeft != (block.blockFormat().layoutDirection() == Qt::RightToLeft)) {
+    for (; block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        const bool rightToLeft = holdsRightToLeft(text) && beginsRightToLeft(text);
+        // Until a paragraph has been marked, none can have taken the mark
+        // over from the paragraph it was split from.
+        const bool marked =
+            markedRightToLeft && block.blockFormat().layoutDirection() == Qt::RightToLeft;
+        if (rightToLeft != marked) {
             QTextBlockFormat direction;
             direction.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LayoutDirectionAuto);
             QTextCursor(block).mergeBlockFormat(direction);
             markedRightToLeft = markedRightToLeft || rightToLeft;
         }
-        if (block == last || !block.isValid())
+        if (block == last)
             break;
     }
 }
