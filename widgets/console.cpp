@@ -288,9 +288,8 @@ void Console::prepareInsert()
     // Whether to follow was decided when the user last moved the view or the
     // selection, not from the scroll range now: Qt grows the range ahead of
     // the layout, from an estimate, so an end just scrolled to can look far
-    // above the maximum until the layout catches up.
-    if (!following)
-        rememberViewTop();
+    // above the maximum until the layout catches up. Text added at the end
+    // moves neither the view nor the line at its top.
     inserting = true;
 }
 
