@@ -7,14 +7,18 @@
 #include "windowsupport.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBrowser>
+
+#include <memory>
 
 namespace {
 
@@ -203,6 +207,17 @@ void TestConsole::timestampsLeaveRecognitionAlone()
     QVERIFY(widget<QTextBrowser>(bench.window, "textBrowser")
                 ->toHtml()
                 .contains("SmartConfig_wifi_guid.png"));
+    // Sending jumps to the end and follows it, with the command kept for Up.
+    auto *view = widget<QTextBrowser>(bench.window, "textBrowser");
+    view->verticalScrollBar()->setValue(0);
+    view->selectAll();
+    QVERIFY(!console->isFollowing());
+    QTest::keyClicks(widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit"), "AT+GMR");
+    QTest::mouseClick(widget<QPushButton>(bench.window, "sendBtn"), Qt::LeftButton);
+    QVERIFY(console->isFollowing());
+    QVERIFY(!view->textCursor().hasSelection());
+    QCOMPARE(bench.window.findChild<CommandHistory *>()->commands(), QStringList{"AT+GMR"});
+
     // The choice is written only once it is made.
     QCOMPARE(QFile::exists("conf/console.json"), stamped);
 }
@@ -245,6 +260,12 @@ void TestConsole::logKeepsEveryLineTheScrollbackDrops()
     ConsoleRig rig;
     rig.console->setPortName("ttyUSB0");
     QVERIFY(rig.console->startLog(path));
+    // Qt's own entries first, then the console's; the log's names its file.
+    const std::unique_ptr<QMenu> menu(rig.console->createContextMenu(QPoint()));
+    const QList<QAction *> actions = menu->actions();
+    QVERIFY(actions.size() > 4);
+    QCOMPARE(actions.last()->text(), QString::fromUtf8("查找…"));
+    QCOMPARE(actions.at(actions.size() - 3)->text(), QString::fromUtf8("停止记录（session.log）"));
     rig.console->appendParagraph(QStringLiteral("串口 ttyUSB0 已打开。"));
     constexpr int kLines = 300000;
     constexpr int kPerRead = 1000;

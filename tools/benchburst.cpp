@@ -177,6 +177,8 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 // What --console-extras compares.
 constexpr double kExtrasRateShareTarget = 0.9;
 constexpr double kExtrasCpuLimitUs = 1.5;
+constexpr double kFindStepLimitMs = 100;
+constexpr double kNsPerMs = 1e6;
 constexpr int kStampLength = 15; // "[HH:mm:ss.zzz] "
 
 struct Variant {
@@ -276,6 +278,14 @@ int runConsoleExtras(int lineCount, int rounds)
             runVariant(variant, window, *port, module, burstPath, burst,
                        work.filePath(QStringLiteral("extras.log")));
     }
+    // One step of find that finds nothing: the whole console searched, twice
+    // over as it wraps around.
+    auto *console = window.findChild<Console *>();
+    const int shownLines = widget<QTextBrowser>(window, "textBrowser")->document()->blockCount();
+    QElapsedTimer findTime;
+    findTime.start();
+    const bool found = console->find(QStringLiteral("no such text in the console"));
+    const double findMs = double(findTime.nsecsElapsed()) / kNsPerMs;
     port->close();
     atlume::setPortLister({});
 
@@ -302,6 +312,8 @@ int runConsoleExtras(int lineCount, int rounds)
                 kExtrasCpuLimitUs, verdict(extraCpu <= kExtrasCpuLimitUs));
     std::printf("  not following     %6.2f x the lines/s, %+.2f us CPU a line\n",
                 held.linesPerSecond / plain.linesPerSecond, held.cpuPerLineUs - plain.cpuPerLineUs);
+    std::printf("  find, no match    %6.1f ms over %d lines  (target <= %.0f ms: %s)\n", findMs,
+                shownLines, kFindStepLimitMs, verdict(!found && findMs <= kFindStepLimitMs));
     std::printf("  log file          %s\n",
                 extras.complete ? "held exactly the lines sent, each run" : "NOT AS SENT");
     return complete ? 0 : 1;

@@ -394,8 +394,13 @@ bool Console::startLog(const QString &path)
 {
     stopLog();
     auto *file = new QFile(path, this);
-    // Appended to, never emptied: the same file can go on over several sessions.
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // Appended to, never emptied: the same file can go on over several
+    // sessions. A device or a pipe has no end to append at.
+    const QFileInfo info(path);
+    const QIODevice::OpenMode mode = info.exists() && !info.isFile()
+                                         ? QIODevice::WriteOnly
+                                         : QIODevice::WriteOnly | QIODevice::Append;
+    if (!file->open(mode)) {
         const QString reason = file->errorString();
         delete file;
         appendParagraph(tr("无法打开记录文件 %1：%2").arg(QDir::toNativeSeparators(path), reason));
