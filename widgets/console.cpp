@@ -164,30 +164,33 @@ void Console::showReceived(const QString &lines)
         return;
     prepareInsert();
     QTextCursor end = endOf(view->document());
+    const QTextCharFormat format = plainFormat(end.charFormat());
     int count = 0;
-    QString logged;
+    // What the log takes: the lines as shown, each ending with LF alone.
+    QString shown;
     if (timestamps || log) {
-        QString shown;
-        // Stamped lines begin lines of their own, also after a paragraph of
-        // the window's that did not end its line.
-        if (timestamps && !end.block().text().isEmpty())
-            shown += QLatin1Char('\n');
+        shown.reserve(lines.size() + (lines.size() / 16 + 1) * readStamp.size());
         forEachShownLine(lines, [&](QStringView line, bool) {
             ++count;
-            logged += readStamp;
-            logged += line;
-            logged += QLatin1Char('\n');
+            shown += readStamp;
+            shown += line;
+            shown += QLatin1Char('\n');
         });
-        if (timestamps)
-            shown += logged;
-        end.insertText(timestamps ? shown : lines, plainFormat(end.charFormat()));
     } else {
         count = int(lines.count(QLatin1Char('\n')));
-        end.insertText(lines, plainFormat(end.charFormat()));
+    }
+    if (timestamps) {
+        // Stamped lines begin lines of their own, also after a paragraph of
+        // the window's that did not end its line.
+        if (!end.block().text().isEmpty())
+            end.insertBlock(end.blockFormat(), format);
+        end.insertText(shown, format);
+    } else {
+        end.insertText(lines, format);
     }
     finishInsert(count);
     if (log) {
-        writeLogLines(logged);
+        writeLogLines(shown);
         flushLog();
     }
 }
@@ -463,18 +466,27 @@ bool Console::find(const QString &text, bool backward)
 {
     if (text.isEmpty())
         return false;
-    QTextDocument *document = view->document();
-    const QTextDocument::FindFlags flags =
-        backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
-    QTextCursor found = document->find(text, view->textCursor(), flags);
-    if (found.isNull()) {
-        QTextCursor wrap(document);
-        if (backward)
-            wrap.movePosition(QTextCursor::End);
-        found = document->find(text, wrap, flags);
+    // One pass over the raw text, whose positions are the document's, costs
+    // far less than QTextDocument::find, which copies every line it passes.
+    const QString raw = view->document()->toRawText();
+    const QTextCursor current = view->textCursor();
+    int at = -1;
+    if (backward) {
+        const int before = current.selectionStart() - 1;
+        if (before >= 0)
+            at = raw.lastIndexOf(text, before, Qt::CaseInsensitive);
+        if (at < 0)
+            at = raw.lastIndexOf(text, -1, Qt::CaseInsensitive);
+    } else {
+        at = raw.indexOf(text, current.selectionEnd(), Qt::CaseInsensitive);
+        if (at < 0)
+            at = raw.indexOf(text, 0, Qt::CaseInsensitive);
     }
-    if (found.isNull())
+    if (at < 0)
         return false;
+    QTextCursor found(view->document());
+    found.setPosition(at);
+    found.setPosition(at + text.size(), QTextCursor::KeepAnchor);
     view->setTextCursor(found);
     view->ensureCursorVisible();
     return true;
