@@ -37,7 +37,10 @@ struct ConsoleRig {
     ConsoleRig()
     {
         view.resize(400, 200);
+        // Connected before the console makes its scrollback limiter, as the
+        // window's slot is.
         QObject::connect(&view, &QTextEdit::textChanged, [this] { console->keepView(); });
+        console = new Console(&view);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
     }
@@ -51,7 +54,7 @@ struct ConsoleRig {
     QString topLine() const { return view.cursorForPosition(QPoint(4, 4)).block().text(); }
 
     QTextBrowser view;
-    Console *console = new Console(&view);
+    Console *console = nullptr;
 };
 
 QStringList fileLines(const QString &path)

@@ -40,7 +40,7 @@ bool ConsoleFindBar::eventFilter(QObject *watched, QEvent *event)
     if (watched != field || event->type() != QEvent::KeyPress)
         return QFrame::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
-    const bool backward = key->modifiers() & Qt::ShiftModifier;
+    const bool backward = key->modifiers().testFlag(Qt::ShiftModifier);
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
