@@ -49,13 +49,13 @@ template <class Visit> void forEachShownLine(const QString &text, Visit visit)
         const QChar c = text.at(i);
         if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
             continue;
-        visit(QStringView(text).mid(start, i - start), true);
+        visit(QStringView(text).mid(start, i - start));
         if (c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n'))
             ++i;
         start = i + 1;
     }
     if (start < size)
-        visit(QStringView(text).mid(start), false);
+        visit(QStringView(text).mid(start));
 }
 
 QTextCursor endOf(QTextDocument *document)
@@ -170,7 +170,7 @@ void Console::showReceived(const QString &lines)
     QString shown;
     if (timestamps || log) {
         shown.reserve(lines.size() + (lines.size() / 16 + 1) * readStamp.size());
-        forEachShownLine(lines, [&](QStringView line, bool) {
+        forEachShownLine(lines, [&](QStringView line) {
             ++count;
             shown += readStamp;
             shown += line;
@@ -211,7 +211,7 @@ void Console::appendParagraph(const QString &text)
     int count = 0;
     const QString stamp = currentStamp();
     if (timestamps || log) {
-        forEachShownLine(text, [&](QStringView line, bool) {
+        forEachShownLine(text, [&](QStringView line) {
             ++count;
             shown += stamp;
             shown += line;
@@ -292,7 +292,11 @@ void Console::prepareInsert()
     // selection, not from the scroll range now: Qt grows the range ahead of
     // the layout, from an estimate, so an end just scrolled to can look far
     // above the maximum until the layout catches up. Text added at the end
-    // moves neither the view nor the line at its top.
+    // moves neither the view nor the line at its top, which is found once
+    // after the user has moved the view: finding it is a search from the
+    // document's start.
+    if (!following && viewTopStale)
+        rememberViewTop();
     inserting = true;
 }
 
@@ -331,7 +335,7 @@ void Console::userMovedView()
         unseen = 0;
         updateIndicator();
     } else {
-        rememberViewTop();
+        viewTopStale = true;
     }
 }
 
@@ -343,6 +347,7 @@ void Console::rememberViewTop()
     const QRectF block = view->document()->documentLayout()->blockBoundingRect(viewTop.block());
     viewTopOffset = view->verticalScrollBar()->value() - int(block.top());
     viewTopDropped = false;
+    viewTopStale = false;
 }
 
 void Console::noteContentsChange(int position, int charsRemoved, int charsAdded)

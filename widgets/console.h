@@ -110,6 +110,7 @@ private:
     int viewTopPosition = 0;
     int viewTopOffset = 0;
     bool viewTopDropped = false;
+    bool viewTopStale = false;
 
     bool timestamps = false;
     QString readStamp;
