@@ -104,7 +104,9 @@ void TestConsole::keepsTheUsersViewUntilBackAtTheBottom()
     QFETCH(bool, select);
     ConsoleRig rig;
     rig.receive(0, 300);
-    QVERIFY(rig.bar()->value() >= rig.bar()->maximum() - 8);
+    // Qt lays a long insertion out in steps, growing the scroll range from
+    // an estimate until it is done.
+    QTRY_VERIFY(rig.bar()->value() >= rig.bar()->maximum() - 8);
     if (scrollUp)
         rig.bar()->setValue(rig.bar()->maximum() / 2);
     if (select) {
@@ -123,7 +125,7 @@ void TestConsole::keepsTheUsersViewUntilBackAtTheBottom()
     QVERIFY(indicator);
     if (!scrollUp && !select) {
         QVERIFY(rig.console->isFollowing());
-        QVERIFY(rig.bar()->value() >= rig.bar()->maximum() - 8);
+        QTRY_VERIFY(rig.bar()->value() >= rig.bar()->maximum() - 8);
         QVERIFY(rig.topLine() != top);
         QVERIFY(indicator->isHidden());
         return;
@@ -144,7 +146,7 @@ void TestConsole::keepsTheUsersViewUntilBackAtTheBottom()
     QVERIFY(indicator->isHidden());
     rig.receive(1000, 20);
     QVERIFY(rig.console->isFollowing());
-    QVERIFY(rig.bar()->value() >= rig.bar()->maximum() - 8);
+    QTRY_VERIFY(rig.bar()->value() >= rig.bar()->maximum() - 8);
     QCOMPARE(rig.view.document()->lastBlock().previous().text(), QStringLiteral("line 1019"));
     QVERIFY(rig.topLine() != top);
 }
