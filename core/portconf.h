@@ -21,6 +21,8 @@ struct PortConf {
 };
 
 // Everything a per-port file stores; numbers are QSerialPort enumeration values.
+// The line parameters start at the defaults a port takes where its file gives
+// none: the one place those are written.
 struct PortConfValues {
     QString productId;
     QString deviceName;
