@@ -32,8 +32,6 @@ QString fontFamilyOf(const QTextCharFormat &format)
 #endif
 }
 
-const QString kConfig = QStringLiteral("conf/softAPConf.json");
-
 // QTest::keyClicks aborts on characters beyond ASCII in this Qt build, so
 // those arrive as the key events a keyboard layout would produce.
 void typeText(QLineEdit *edit, const QString &text)
@@ -73,7 +71,6 @@ private slots:
     void fieldTakesOnlyItsCharacters();
     void shortPasswordMayGrow();
     void inputMethodsAreOff();
-    void okHandsBackAndSavesExactlyTwoMembers();
 };
 
 void TestSoftApDialog::showsTheGuideText()
@@ -255,35 +252,6 @@ void TestSoftApDialog::inputMethodsAreOff()
         QApplication::sendEvent(edit, &commit);
         QVERIFY(edit->text().isEmpty());
     }
-}
-
-void TestSoftApDialog::okHandsBackAndSavesExactlyTwoMembers()
-{
-    TempWorkDir work;
-    QVERIFY(
-        writeWholeFile(kConfig, "{\"Password\": \"oldpassword\", \"SSID\": \"old\", \"More\": 1}"));
-    QVERIFY(QFile::setPermissions(kConfig, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ReadGroup | QFileDevice::ReadOther));
-    QString ssid, password;
-    softAPConnectWifi dialog(&ssid, &password, nullptr);
-    DialogHand hand([](QDialog *modal) {
-        const WifiFields f = fieldsOf(modal);
-        QCOMPARE(f.ssid->text(), QStringLiteral("old"));
-        f.ssid->clear();
-        f.password->clear();
-        QTest::keyClicks(f.ssid, QStringLiteral("Dev_AP-2"));
-        QTest::keyClicks(f.password, QStringLiteral("p@ss<w0rd>"));
-        QVERIFY(f.ok->isEnabled());
-        QTest::mouseClick(f.ok, Qt::LeftButton);
-    });
-
-    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-
-    QCOMPARE(ssid, QStringLiteral("Dev_AP-2"));
-    QCOMPARE(password, QStringLiteral("p@ss<w0rd>"));
-    QCOMPARE(readWholeFile(kConfig),
-             QByteArray("{\n    \"Password\": \"p@ss<w0rd>\",\n    \"SSID\": \"Dev_AP-2\"\n}\n"));
-    QVERIFY(isOwnerOnly(kConfig));
 }
 
 QTEST_MAIN(TestSoftApDialog)

@@ -8,6 +8,8 @@
 #include "testsupport.h"
 #include "wifi_setting_dialog.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <memory>
 
@@ -58,6 +60,8 @@ private slots:
     void fillsFromItsFile();
     void okFollowsTheLengths_data();
     void okFollowsTheLengths();
+    void okSavesTheFileOwnerOnly_data();
+    void okSavesTheFileOwnerOnly();
     void okWithoutConfDirectoryStillHandsBack_data();
     void okWithoutConfDirectoryStillHandsBack();
     void closingOtherwiseHandsNothingBack_data();
@@ -320,6 +324,63 @@ void TestWifiDialogs::okFollowsTheLengths()
         QTest::keyClick(f.ssid, Qt::Key_Backspace);
         QCOMPARE(f.ok->isEnabled(), ssid.size() > 3);
     }
+}
+
+void TestWifiDialogs::okSavesTheFileOwnerOnly_data()
+{
+    QTest::addColumn<WifiDialog>("dialog");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("ssid");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QByteArray>("saved");
+
+    // The Wi-Fi file keeps every other member; the softAP file holds exactly the two.
+    const QJsonObject wifiSaved{{"mqtt", QJsonObject{{"host", "h"}}},
+                                {"wifi.password", "newpassword"},
+                                {"wifi.ssid", "new"}};
+    row(WifiDialog::Setting, "other members kept")
+        << QByteArray("{\"wifi.ssid\": \"old\", \"mqtt\": {\"host\": \"h\"},"
+                      " \"wifi.password\": \"oldpassword\"}")
+        << "new"
+        << "newpassword" << QJsonDocument(wifiSaved).toJson();
+    row(WifiDialog::SoftAp, "exactly two members")
+        << QByteArray("{\"Password\": \"oldpassword\", \"SSID\": \"old\", \"More\": 1}")
+        << "Dev_AP-2"
+        << "p@ss<w0rd>"
+        << QByteArray("{\n    \"Password\": \"p@ss<w0rd>\",\n    \"SSID\": \"Dev_AP-2\"\n}\n");
+}
+
+void TestWifiDialogs::okSavesTheFileOwnerOnly()
+{
+    QFETCH(WifiDialog, dialog);
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, ssid);
+    QFETCH(QString, password);
+    QFETCH(QByteArray, saved);
+    TempWorkDir work;
+    const QString config = configOf(dialog);
+    QVERIFY(writeWholeFile(config, stored));
+    QVERIFY(QFile::setPermissions(config, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    QString callerSsid, callerPassword;
+    const auto opened = makeDialog(dialog, &callerSsid, &callerPassword);
+    DialogHand hand([ssid, password](QDialog *modal) {
+        const WifiFields f = fieldsOf(modal);
+        QCOMPARE(f.ssid->text(), QStringLiteral("old"));
+        f.ssid->clear();
+        f.password->clear();
+        typeAndConfirm(modal, ssid, password);
+    });
+
+    const int result = opened->exec();
+
+    QVERIFY(result != DialogHand::kOverstayed);
+    if (reportsOkAsAccepted(dialog))
+        QCOMPARE(result, int(QDialog::Accepted));
+    QCOMPARE(callerSsid, ssid);
+    QCOMPARE(callerPassword, password);
+    QCOMPARE(readWholeFile(config), saved);
+    QVERIFY(isOwnerOnly(config));
 }
 
 void TestWifiDialogs::okWithoutConfDirectoryStillHandsBack_data()

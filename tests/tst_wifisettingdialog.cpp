@@ -2,8 +2,6 @@
 #include "testsupport.h"
 #include "wifi_setting_dialog.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSignalSpy>
 
 namespace {
@@ -15,7 +13,6 @@ class TestWifiSettingDialog : public QObject {
 
 private slots:
     void okHandsTheValuesBackAndSaves();
-    void okKeepsOtherMembersOwnerOnly();
     void okLeavesAnArrayUntouched();
 };
 
@@ -47,34 +44,6 @@ void TestWifiSettingDialog::okHandsTheValuesBackAndSaves()
     wifi_setting_dialog next(&again, &againPassword, nullptr);
     QCOMPARE(fieldsOf(&next).ssid->text(), QStringLiteral(" net "));
     QVERIFY(fieldsOf(&next).ok->isEnabled());
-}
-
-void TestWifiSettingDialog::okKeepsOtherMembersOwnerOnly()
-{
-    TempWorkDir work;
-    QVERIFY(writeWholeFile(kConfig, "{\"wifi.ssid\": \"old\", \"mqtt\": {\"host\": \"h\"},"
-                                    " \"wifi.password\": \"oldpassword\"}"));
-    QVERIFY(QFile::setPermissions(kConfig, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ReadGroup | QFileDevice::ReadOther));
-    QString ssid, password;
-    wifi_setting_dialog dialog(&ssid, &password, nullptr);
-    DialogHand hand([](QDialog *modal) {
-        const WifiFields f = fieldsOf(modal);
-        f.ssid->clear();
-        f.password->clear();
-        typeAndConfirm(modal, QStringLiteral("new"), QStringLiteral("newpassword"));
-    });
-
-    QVERIFY(dialog.exec() != DialogHand::kOverstayed);
-
-    QCOMPARE(ssid, QStringLiteral("new"));
-    const QJsonDocument saved = QJsonDocument::fromJson(readWholeFile(kConfig));
-    QJsonObject expected{{"mqtt", QJsonObject{{"host", "h"}}},
-                         {"wifi.password", "newpassword"},
-                         {"wifi.ssid", "new"}};
-    QCOMPARE(saved.object(), expected);
-    QCOMPARE(readWholeFile(kConfig), QJsonDocument(expected).toJson());
-    QVERIFY(isOwnerOnly(kConfig));
 }
 
 void TestWifiSettingDialog::okLeavesAnArrayUntouched()
