@@ -53,8 +53,8 @@ for target in "${targets[@]}"; do
     # memory, where Qt's own leak is kept out of the count.
     # AddressSanitizer's default quarantine (256 MiB) and its filling of every
     # new block make each of the many small allocations of an input touch
-    # fresh pages, which took most of the time; 16 MiB still holds what the
-    # inputs of these targets free for longer than one input lasts.
+    # fresh pages, which took most of the time; 16 MiB still holds the blocks
+    # freed over many inputs, so a use after free within one is still caught.
     asan="quarantine_size_mb=16:max_malloc_fill_size=0"
     case $target in
         settingsfiles) asan+=":fast_unwind_on_malloc=0:malloc_context_size=255" ;;
