@@ -16,7 +16,6 @@
 #endif
 
 namespace {
-constexpr qint32 kDefaultBaudRate = 115200;
 
 const char *serialErrorText(QSerialPort::SerialPortError error)
 {
@@ -142,11 +141,12 @@ void MainWindow::on_portListWidget_itemDoubleClicked(QListWidgetItem *item)
 
 void MainWindow::set_serial_port_by_default()
 {
-    serialPort->setBaudRate(kDefaultBaudRate, QSerialPort::AllDirections);
-    serialPort->setDataBits(QSerialPort::Data8);
-    serialPort->setFlowControl(QSerialPort::NoFlowControl);
-    serialPort->setParity(QSerialPort::NoParity);
-    serialPort->setStopBits(QSerialPort::OneStop);
+    const atlume::PortConfValues defaults;
+    serialPort->setBaudRate(defaults.baudRate, QSerialPort::AllDirections);
+    serialPort->setDataBits(QSerialPort::DataBits(defaults.dataBits));
+    serialPort->setFlowControl(QSerialPort::FlowControl(defaults.flowControl));
+    serialPort->setParity(QSerialPort::Parity(defaults.parity));
+    serialPort->setStopBits(QSerialPort::StopBits(defaults.stopBits));
 }
 
 void MainWindow::load_port_conf()
@@ -160,12 +160,18 @@ void MainWindow::load_port_conf()
     if (conf.deviceSecret)
         ui->deviceSecretLineEdit->setText(*conf.deviceSecret);
 
-    serialPort->setBaudRate(conf.baudRate.value_or(kDefaultBaudRate), QSerialPort::AllDirections);
-    serialPort->setDataBits(QSerialPort::DataBits(conf.dataBits.value_or(QSerialPort::Data8)));
-    serialPort->setFlowControl(
-        QSerialPort::FlowControl(conf.flowControl.value_or(QSerialPort::NoFlowControl)));
-    serialPort->setParity(QSerialPort::Parity(conf.parity.value_or(QSerialPort::NoParity)));
-    serialPort->setStopBits(QSerialPort::StopBits(conf.stopBits.value_or(QSerialPort::OneStop)));
+    // The defaults first: each line parameter the file does not give keeps its default.
+    set_serial_port_by_default();
+    if (conf.baudRate)
+        serialPort->setBaudRate(*conf.baudRate, QSerialPort::AllDirections);
+    if (conf.dataBits)
+        serialPort->setDataBits(QSerialPort::DataBits(*conf.dataBits));
+    if (conf.flowControl)
+        serialPort->setFlowControl(QSerialPort::FlowControl(*conf.flowControl));
+    if (conf.parity)
+        serialPort->setParity(QSerialPort::Parity(*conf.parity));
+    if (conf.stopBits)
+        serialPort->setStopBits(QSerialPort::StopBits(*conf.stopBits));
 }
 
 void MainWindow::save_port_conf()

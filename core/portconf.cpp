@@ -72,18 +72,21 @@ QString portConfPath(const QString &portName)
 
 PortConf readPortConf(const QString &path)
 {
-    PortConf conf;
     const std::optional<QJsonObject> object = readSettingsObject(path);
-    if (!object)
-        return conf;
-    conf.productId = stringMember(*object, kProductId);
-    conf.deviceName = stringMember(*object, kDeviceName);
-    conf.deviceSecret = stringMember(*object, kDeviceSecret);
-    conf.baudRate = memberIf(*object, kBaudRate, [](int v) { return isOneOf(v, kBaudRates); });
-    conf.dataBits = memberIf(*object, kDataBits, [](int v) { return v >= 5 && v <= 8; });
-    conf.flowControl = memberIf(*object, kFlowControl, [](int v) { return v >= 0 && v <= 2; });
-    conf.parity = memberIf(*object, kParity, [](int v) { return isOneOf(v, kParities); });
-    conf.stopBits = memberIf(*object, kStopBits, [](int v) { return v >= 1 && v <= 3; });
+    return object ? portConfOf(*object) : PortConf();
+}
+
+PortConf portConfOf(const QJsonObject &object)
+{
+    PortConf conf;
+    conf.productId = stringMember(object, kProductId);
+    conf.deviceName = stringMember(object, kDeviceName);
+    conf.deviceSecret = stringMember(object, kDeviceSecret);
+    conf.baudRate = memberIf(object, kBaudRate, [](int v) { return isOneOf(v, kBaudRates); });
+    conf.dataBits = memberIf(object, kDataBits, [](int v) { return v >= 5 && v <= 8; });
+    conf.flowControl = memberIf(object, kFlowControl, [](int v) { return v >= 0 && v <= 2; });
+    conf.parity = memberIf(object, kParity, [](int v) { return isOneOf(v, kParities); });
+    conf.stopBits = memberIf(object, kStopBits, [](int v) { return v >= 1 && v <= 3; });
     return conf;
 }
 

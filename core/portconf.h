@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 #include <QtGlobal>
 #include <optional>
@@ -21,6 +22,8 @@ struct PortConf {
 };
 
 // Everything a per-port file stores; numbers are QSerialPort enumeration values.
+// The line parameters start at the defaults a port takes where its file gives
+// none: the one place those are written.
 struct PortConfValues {
     QString productId;
     QString deviceName;
@@ -37,6 +40,8 @@ QString portConfPath(const QString &portName);
 
 // Reads the file at path; a missing, unreadable or non-object file gives an empty PortConf.
 PortConf readPortConf(const QString &path);
+// What the object of a per-port file supplies.
+PortConf portConfOf(const QJsonObject &object);
 
 // The exact bytes written: Qt's indented JSON of all eight members.
 QByteArray portConfJson(const PortConfValues &values);

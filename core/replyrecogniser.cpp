@@ -1,64 +1,79 @@
 #include "replyrecogniser.h"
 
 #include <QLatin1String>
-#include <QRegExp>
-#include <initializer_list>
 
 namespace atlume {
 
 namespace {
 
-bool beginsWithAny(const QString &line, std::initializer_list<QLatin1String> prefixes)
+// What a line must look like to yield a signal: begin with the text, or be
+// the text, one ASCII digit and CR LF, nothing before or after (an error code).
+struct LineShape {
+    enum Kind { None, BeginsWith, OneDigitCode };
+    Kind kind = None;
+    QLatin1String text;
+
+    bool fits(const QString &line) const;
+};
+
+LineShape begins(const char *text)
 {
-    for (const QLatin1String &prefix : prefixes) {
-        if (line.startsWith(prefix, Qt::CaseSensitive))
-            return true;
-    }
-    return false;
+    return {LineShape::BeginsWith, QLatin1String(text)};
 }
 
-bool isOneDigitJoinError(const QString &line)
+LineShape oneDigitCode(const char *text)
 {
-    // Every line the pattern accepts begins with "+CWJAP:", so the cheap
-    // prefix test keeps the regular expression off the hot path.
-    if (!line.startsWith(QLatin1String("+CWJAP:")))
-        return false;
-    QRegExp errorCode(QStringLiteral("^\\+CWJAP:[0-9]\\r\\n$"), Qt::CaseSensitive, QRegExp::RegExp);
-    return errorCode.exactMatch(line);
+    return {LineShape::OneDigitCode, QLatin1String(text)};
 }
+
+bool LineShape::fits(const QString &line) const
+{
+    if (kind == BeginsWith)
+        return line.startsWith(text);
+    if (kind != OneDigitCode || line.size() != text.size() + 3 || !line.startsWith(text))
+        return false;
+    const QChar digit = line.at(text.size());
+    return digit >= QLatin1Char('0') && digit <= QLatin1Char('9') &&
+           line.endsWith(QLatin1String("\r\n"));
+}
+
+struct Reply {
+    DEVICE_SIGNAL signal;
+    LineShape shapes[4];
+};
+
+// Tried from the top; the first reply with a shape that fits gives the line's
+// signal. A one-digit "+CWJAP:" code is the module refusing to join, so it
+// comes before the join reply that any other "+CWJAP:" line is.
+const Reply kReplies[] = {
+    {WIFI_CONNECTED,
+     {begins("WIFI CONNECTED"), begins("+KQSTARTSMART:WIFI_CONNECT_SUCCESS"),
+      begins("+KQSAP:WIFI_CONNECT_SUCCESS"), begins("STATUS:2")}},
+    {WIFI_DISCONNECTED, {oneDigitCode("+CWJAP:"), begins("WIFI DISCONNECT")}},
+    {MQTT_CONNECTED,
+     {begins("+KQMQTTCONN:OK"), begins("+KQMQTTSTATE:1"), begins("+KQMQTTRECONNECTED")}},
+    {MQTT_DISCONNECTED, {begins("+KQMQTTDISCON"), begins("+KQMQTTCONN:FAIL")}},
+    {WIFI_GOT_IP, {begins("WIFI GOT IP")}},
+    {WIFI_JOIN_REPLY, {begins("+CWJAP:")}},
+    {SMARTCONFIG_STARTED, {begins("+KQSTARTSMART:OK")}},
+    {SOFTAP_STARTED, {begins("+KQSAP:OK")}},
+    {PROVISION_FAILED,
+     {begins("+KQSTARTSMART:FAIL"), begins("+KQSAP:FAIL"),
+      begins("+KQSTARTSMART:WIFI_CONNECT_FAILED"), begins("+KQSAP:WIFI_CONNECT_FAILED")}},
+    {SMARTCONFIG_STOPPED, {begins("AT+KQSTOPSMART: CMD TO STOP SMARTCONFIG")}},
+    {SOFTAP_STOPPED, {begins("AT+KQSTOPSAP: CMD TO STOP SOFTAP")}},
+};
 
 } // namespace
 
 std::optional<DEVICE_SIGNAL> recogniseReply(const QString &line)
 {
-    if (beginsWithAny(line,
-                      {QLatin1String("WIFI CONNECTED"),
-                       QLatin1String("+KQSTARTSMART:WIFI_CONNECT_SUCCESS"),
-                       QLatin1String("+KQSAP:WIFI_CONNECT_SUCCESS"), QLatin1String("STATUS:2")}))
-        return WIFI_CONNECTED;
-    if (isOneDigitJoinError(line) || beginsWithAny(line, {QLatin1String("WIFI DISCONNECT")}))
-        return WIFI_DISCONNECTED;
-    if (beginsWithAny(line, {QLatin1String("+KQMQTTCONN:OK"), QLatin1String("+KQMQTTSTATE:1"),
-                             QLatin1String("+KQMQTTRECONNECTED")}))
-        return MQTT_CONNECTED;
-    if (beginsWithAny(line, {QLatin1String("+KQMQTTDISCON"), QLatin1String("+KQMQTTCONN:FAIL")}))
-        return MQTT_DISCONNECTED;
-    if (beginsWithAny(line, {QLatin1String("WIFI GOT IP")}))
-        return WIFI_GOT_IP;
-    if (beginsWithAny(line, {QLatin1String("+CWJAP:")}))
-        return WIFI_JOIN_REPLY;
-    if (beginsWithAny(line, {QLatin1String("+KQSTARTSMART:OK")}))
-        return SMARTCONFIG_STARTED;
-    if (beginsWithAny(line, {QLatin1String("+KQSAP:OK")}))
-        return SOFTAP_STARTED;
-    if (beginsWithAny(line, {QLatin1String("+KQSTARTSMART:FAIL"), QLatin1String("+KQSAP:FAIL"),
-                             QLatin1String("+KQSTARTSMART:WIFI_CONNECT_FAILED"),
-                             QLatin1String("+KQSAP:WIFI_CONNECT_FAILED")}))
-        return PROVISION_FAILED;
-    if (beginsWithAny(line, {QLatin1String("AT+KQSTOPSMART: CMD TO STOP SMARTCONFIG")}))
-        return SMARTCONFIG_STOPPED;
-    if (beginsWithAny(line, {QLatin1String("AT+KQSTOPSAP: CMD TO STOP SOFTAP")}))
-        return SOFTAP_STOPPED;
+    for (const Reply &reply : kReplies) {
+        for (const LineShape &shape : reply.shapes) {
+            if (shape.fits(line))
+                return reply.signal;
+        }
+    }
     return std::nullopt;
 }
 

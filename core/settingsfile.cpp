@@ -39,8 +39,12 @@ SettingsContent readSettingsContent(const QString &path)
         content.kind = SettingsContent::Unreadable;
         return content;
     }
-    QByteArray bytes = file.readAll();
-    file.close();
+    return parseSettings(file.readAll());
+}
+
+SettingsContent parseSettings(QByteArray bytes)
+{
+    SettingsContent content;
     // Qt's reader drops a U+FEFF that opens a string, member names included,
     // as if it were a byte-order mark, while its writer stores the character
     // as it is: a text that began with one came back without it, and a name

@@ -26,6 +26,8 @@ struct SettingsContent {
     QJsonObject object;
 };
 SettingsContent readSettingsContent(const QString &path);
+// What the bytes of a settings file hold, as read from it in text mode.
+SettingsContent parseSettings(QByteArray bytes);
 
 // The JSON object a settings file holds; nothing when the file cannot be
 // opened, is empty, is not JSON or holds something other than an object.

@@ -18,20 +18,19 @@ struct CredentialKeys {
 const CredentialKeys kWifiKeys{QLatin1String("wifi.ssid"), QLatin1String("wifi.password")};
 const CredentialKeys kSoftApKeys{QLatin1String("SSID"), QLatin1String("Password")};
 
-WifiCredentials readCredentials(const QString &path, const CredentialKeys &keys)
+WifiCredentials credentialsOf(const SettingsContent &content, const CredentialKeys &keys)
 {
-    const QJsonObject object = readSettingsObject(path).value_or(QJsonObject());
-    return {stringMember(object, keys.ssid).value_or(QString()),
-            stringMember(object, keys.password).value_or(QString())};
+    return {stringMember(content.object, keys.ssid).value_or(QString()),
+            stringMember(content.object, keys.password).value_or(QString())};
 }
 
-// Sets the pair in object and replaces the file with it.
-bool writeCredentials(const QString &path, QJsonObject object, const CredentialKeys &keys,
-                      const WifiCredentials &credentials)
+// The object with the pair set, as the file's bytes.
+QByteArray credentialsJson(QJsonObject object, const CredentialKeys &keys,
+                           const WifiCredentials &credentials)
 {
     object.insert(keys.ssid, credentials.ssid);
     object.insert(keys.password, credentials.password);
-    return writeSettingsFile(path, QJsonDocument(object).toJson(QJsonDocument::Indented));
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
 } // namespace
@@ -48,30 +47,51 @@ QString softApConfigPath()
 
 WifiCredentials readWifiConfig(const QString &path)
 {
-    return readCredentials(path, kWifiKeys);
+    return wifiCredentialsOf(readSettingsContent(path));
 }
 
 bool saveWifiConfig(const QString &path, const WifiCredentials &credentials)
 {
-    const SettingsContent content = readSettingsContent(path);
-    // A file that cannot be read may hold members we would otherwise drop,
-    // and JSON other than an object was not written by us: leave both alone.
-    if (content.kind == SettingsContent::Unreadable || content.kind == SettingsContent::OtherJson)
-        return false;
-    return writeCredentials(path, content.object, kWifiKeys, credentials);
+    const std::optional<QByteArray> json = wifiConfigJson(readSettingsContent(path), credentials);
+    return json && writeSettingsFile(path, *json);
 }
 
 WifiCredentials readSoftApConfig(const QString &path)
 {
-    const WifiCredentials credentials = readCredentials(path, kSoftApKeys);
+    return softApCredentialsOf(readSettingsContent(path));
+}
+
+bool saveSoftApConfig(const QString &path, const WifiCredentials &credentials)
+{
+    return writeSettingsFile(path, softApConfigJson(credentials));
+}
+
+WifiCredentials wifiCredentialsOf(const SettingsContent &content)
+{
+    return credentialsOf(content, kWifiKeys);
+}
+
+std::optional<QByteArray> wifiConfigJson(const SettingsContent &content,
+                                         const WifiCredentials &credentials)
+{
+    // A file that cannot be read may hold members we would otherwise drop,
+    // and JSON other than an object was not written by us: leave both alone.
+    if (content.kind == SettingsContent::Unreadable || content.kind == SettingsContent::OtherJson)
+        return std::nullopt;
+    return credentialsJson(content.object, kWifiKeys, credentials);
+}
+
+WifiCredentials softApCredentialsOf(const SettingsContent &content)
+{
+    const WifiCredentials credentials = credentialsOf(content, kSoftApKeys);
     if (credentials.ssid.isEmpty() || credentials.password.isEmpty())
         return WifiCredentials();
     return credentials;
 }
 
-bool saveSoftApConfig(const QString &path, const WifiCredentials &credentials)
+QByteArray softApConfigJson(const WifiCredentials &credentials)
 {
-    return writeCredentials(path, QJsonObject(), kSoftApKeys, credentials);
+    return credentialsJson(QJsonObject(), kSoftApKeys, credentials);
 }
 
 } // namespace atlume

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "settingsfile.h"
+
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace atlume {
 
@@ -38,5 +42,13 @@ WifiCredentials readSoftApConfig(const QString &path);
 
 // Replaces the file with an object of exactly "SSID" and "Password".
 bool saveSoftApConfig(const QString &path, const WifiCredentials &credentials);
+
+// The same rules on a file's content in memory: what it reads as, and the
+// bytes that saving writes (none for a file saving leaves alone).
+WifiCredentials wifiCredentialsOf(const SettingsContent &content);
+std::optional<QByteArray> wifiConfigJson(const SettingsContent &content,
+                                         const WifiCredentials &credentials);
+WifiCredentials softApCredentialsOf(const SettingsContent &content);
+QByteArray softApConfigJson(const WifiCredentials &credentials);
 
 } // namespace atlume

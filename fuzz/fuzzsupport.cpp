@@ -3,6 +3,7 @@
 #include <QVector>
 #include <cstdio>
 #include <cstdlib>
+#include <sanitizer/lsan_interface.h>
 
 namespace fuzz {
 
@@ -116,6 +117,42 @@ bool hasLoneSurrogate(const QString &text)
             return true;
     }
     return false;
+}
+
+atlume::SettingsContent parseSettings(const QByteArray &bytes)
+{
+    const __lsan::ScopedDisabler qtLeaksJson;
+    return atlume::parseSettings(bytes);
+}
+
+atlume::PortConfValues valuesOf(const atlume::PortConf &conf)
+{
+    atlume::PortConfValues values;
+    values.productId = conf.productId.value_or(values.productId);
+    values.deviceName = conf.deviceName.value_or(values.deviceName);
+    values.deviceSecret = conf.deviceSecret.value_or(values.deviceSecret);
+    values.baudRate = conf.baudRate.value_or(values.baudRate);
+    values.dataBits = conf.dataBits.value_or(values.dataBits);
+    values.flowControl = conf.flowControl.value_or(values.flowControl);
+    values.parity = conf.parity.value_or(values.parity);
+    values.stopBits = conf.stopBits.value_or(values.stopBits);
+    return values;
+}
+
+bool readsAs(const atlume::PortConf &conf, const atlume::PortConfValues &values)
+{
+    return conf.productId == values.productId && conf.deviceName == values.deviceName &&
+           conf.deviceSecret == values.deviceSecret && conf.baudRate == values.baudRate &&
+           conf.dataBits == values.dataBits && conf.flowControl == values.flowControl &&
+           conf.parity == values.parity && conf.stopBits == values.stopBits;
+}
+
+atlume::WifiCredentials takeCredentials(Input &input)
+{
+    const int header = input.takeByte();
+    const QByteArray bytes = input.take(header & 0x7f);
+    const QString text = header & 0x80 ? fromUtf16Bytes(bytes) : QString::fromUtf8(bytes);
+    return {text.left(text.size() / 2), text.mid(text.size() / 2)};
 }
 
 bool nestsShallowly(const QByteArray &json)

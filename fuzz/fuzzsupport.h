@@ -1,5 +1,9 @@
 #pragma once
 
+#include "portconf.h"
+#include "settingsfile.h"
+#include "wificonffile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
@@ -51,10 +55,26 @@ struct SplitText {
 };
 SplitText takeSplitText(Input &input);
 
+// The settings parser on bytes in memory. Qt 5.15's JSON parser leaks the
+// array or object that a later member of the same name replaces, out of the
+// program's reach; what it allocates here is not counted as a leak, which
+// spares these targets the slow unwinder that suppressing it by name needs.
+atlume::SettingsContent parseSettings(const QByteArray &bytes);
+
+// What the window would save after loading conf: its defaults where the file
+// gave nothing.
+atlume::PortConfValues valuesOf(const atlume::PortConf &conf);
+bool readsAs(const atlume::PortConf &conf, const atlume::PortConfValues &values);
+
+// Credentials first: a length byte whose top bit asks for raw UTF-16 (lone
+// surrogates included) rather than UTF-8, then that many bytes, split in half
+// between SSID and password.
+atlume::WifiCredentials takeCredentials(Input &input);
+
 // LeakSanitizer keeps at most 255 frames of the stack that allocated a block,
 // and Qt's JSON parser spends two on each level of nesting. Past about 120
 // levels, the name that lsan.supp matches for Qt's own leak is cut off, so
-// the JSON targets leave files that may nest that deep alone.
+// the file targets leave files that may nest that deep alone.
 bool nestsShallowly(const QByteArray &json);
 
 } // namespace fuzz

@@ -1,15 +1,16 @@
-// Reads a per-port settings file made of the fuzzer's bytes, then writes what
-// it read and reads that again.
+// Reads the fuzzer's bytes as a per-port settings file, in memory, then
+// writes what it read and reads that again.
 #include "portconf.h"
 #include "fuzzsupport.h"
+#include "settingsfile.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 
 using atlume::PortConf;
 using atlume::PortConfValues;
+using fuzz::readsAs;
 using fuzz::require;
+using fuzz::valuesOf;
 
 namespace {
 
@@ -33,36 +34,6 @@ void checkRanges(const PortConf &conf)
     require(isNoneOrIn(conf.flowControl, 0, 2), "a flow control read lies in 0 to 2");
     require(isNoneOrOneOf(conf.parity, kParities), "a parity read is 0, 2, 3, 4 or 5");
     require(isNoneOrIn(conf.stopBits, 1, 3), "stop bits read lie in 1 to 3");
-}
-
-// What the window would save after loading conf: its defaults where the file
-// gave nothing.
-PortConfValues valuesOf(const PortConf &conf)
-{
-    PortConfValues values;
-    values.productId = conf.productId.value_or(values.productId);
-    values.deviceName = conf.deviceName.value_or(values.deviceName);
-    values.deviceSecret = conf.deviceSecret.value_or(values.deviceSecret);
-    values.baudRate = conf.baudRate.value_or(values.baudRate);
-    values.dataBits = conf.dataBits.value_or(values.dataBits);
-    values.flowControl = conf.flowControl.value_or(values.flowControl);
-    values.parity = conf.parity.value_or(values.parity);
-    values.stopBits = conf.stopBits.value_or(values.stopBits);
-    return values;
-}
-
-bool readsAs(const PortConf &conf, const PortConfValues &values)
-{
-    return conf.productId == values.productId && conf.deviceName == values.deviceName &&
-           conf.deviceSecret == values.deviceSecret && conf.baudRate == values.baudRate &&
-           conf.dataBits == values.dataBits && conf.flowControl == values.flowControl &&
-           conf.parity == values.parity && conf.stopBits == values.stopBits;
-}
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A number close to where the accepted ranges end: small whole numbers, the
@@ -105,22 +76,13 @@ QByteArray fileContent(const uint8_t *data, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QTemporaryDir dir;
-    require(dir.isValid(), "a temporary directory can be made");
     const QByteArray content = fileContent(data, size);
-    if (!fuzz::nestsShallowly(content))
-        return -1;
-    const QString path = dir.filePath(QStringLiteral("ttyUSB0_CONF.json"));
-    QFile file(path);
-    require(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "the file can be written");
-    file.write(content);
-    file.close();
-
-    const PortConf read = atlume::readPortConf(path);
+    const PortConf read = atlume::portConfOf(fuzz::parseSettings(content).object);
     checkRanges(read);
     const PortConfValues values = valuesOf(read);
-    require(atlume::writePortConf(path, values), "the values read can be written back");
-    require(contentOf(path) == atlume::portConfJson(values), "the file holds the bytes promised");
-    require(readsAs(atlume::readPortConf(path), values), "the values written read back the same");
+    const atlume::SettingsContent written = fuzz::parseSettings(atlume::portConfJson(values));
+    require(written.kind == atlume::SettingsContent::Object, "the values read are written as JSON");
+    require(readsAs(atlume::portConfOf(written.object), values),
+            "the values written read back the same");
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "fuzzsupport.h"
 #include "replyrecogniser.h"
 
+#include <QRegExp>
 #include <optional>
 
 using atlume::recogniseReply;
@@ -40,12 +41,13 @@ constexpr Reply kReplies[] = {
     {"AT+KQSTOPSAP: CMD TO STOP SOFTAP", SOFTAP_STOPPED},
 };
 
-// "^\+CWJAP:[0-9]\r\n$", spelt out: the digit is an ASCII one.
+// The join error as the module's documentation writes it; the recogniser
+// checks the digit directly.
 bool isOneDigitJoinError(const QString &line)
 {
-    return line.size() == 10 && line.startsWith(QLatin1String("+CWJAP:")) &&
-           line.at(7) >= QLatin1Char('0') && line.at(7) <= QLatin1Char('9') &&
-           line.endsWith(QLatin1String("\r\n"));
+    static const QRegExp kJoinError(QStringLiteral("^\\+CWJAP:[0-9]\\r\\n$"), Qt::CaseSensitive,
+                                    QRegExp::RegExp);
+    return kJoinError.exactMatch(line);
 }
 
 std::optional<DEVICE_SIGNAL> expectedSignal(const QString &line)

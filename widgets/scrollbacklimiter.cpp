@@ -8,51 +8,11 @@
 
 namespace {
 
-// What is left after a drop, as a share of each bound. A drop costs about
-// 1 us for each line it removes and 0.5 us for each line it keeps (Qt lays
-// those out again), so dropping a third keeps the cost per line low while
-// what is left stays a long scrollback.
+// What is left after a drop, as a share of each bound. A drop costs about as
+// much as the lines it removes and the lines it keeps (Qt lays those out
+// again), so dropping a third keeps the cost per line low while what is left
+// stays a long scrollback.
 constexpr qreal kKeptShare = 2.0 / 3.0;
-
-// Qt's rule for a paragraph whose direction is not set: its first strong
-// character decides, and a paragraph without one runs left to right.
-bool beginsRightToLeft(const QString &text)
-{
-    for (int i = 0; i < text.size(); ++i) {
-        uint code = text.at(i).unicode();
-        if (QChar::isHighSurrogate(code) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            code = QChar::surrogateToUcs4(ushort(code), text.at(++i).unicode());
-        switch (QChar::direction(code)) {
-        case QChar::DirL:
-            return false;
-        case QChar::DirR:
-        case QChar::DirAL:
-            return true;
-        default:
-            break;
-        }
-    }
-    return false;
-}
-
-// Whether the text holds a character of a right-to-left script at all. There
-// is none below U+0590, which keeps the scan of usual console text quick:
-// without one, the paragraph's first strong character cannot be one.
-bool holdsRightToLeft(const QString &text)
-{
-    constexpr ushort kFirstRightToLeft = 0x0590;
-    for (int i = 0; i < text.size(); ++i) {
-        uint code = text.at(i).unicode();
-        if (code < kFirstRightToLeft)
-            continue;
-        if (QChar::isHighSurrogate(code) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            code = QChar::surrogateToUcs4(ushort(code), text.at(++i).unicode());
-        const QChar::Direction direction = QChar::direction(code);
-        if (direction == QChar::DirR || direction == QChar::DirAL)
-            return true;
-    }
-    return false;
-}
 
 // The first block whose top lies at or below y.
 QTextBlock firstBlockFrom(QTextDocument *document, qreal y)
@@ -84,14 +44,8 @@ QTextBlock firstBlockAt(QTextDocument *document, int position)
 } // namespace
 
 ScrollbackLimiter::ScrollbackLimiter(QTextEdit *console)
-    : QObject(console), document(console->document())
+    : QObject(console), document(console->document()), directions(document)
 {
-    // Every paragraph now runs left to right unless fixDirections() marks it
-    // otherwise, so Qt no longer scans each one whenever it lays it out.
-    QTextOption option = document->defaultTextOption();
-    option.setTextDirection(Qt::LeftToRight);
-    document->setDefaultTextOption(option);
-
     connect(document, &QTextDocument::contentsChange, this, &ScrollbackLimiter::noteChange);
     // textChanged rather than the document's contentsChanged: clear() reports
     // only the former.
@@ -117,10 +71,8 @@ void ScrollbackLimiter::enforce()
 void ScrollbackLimiter::noteChange(int position, int charsRemoved, int charsAdded)
 {
     Q_UNUSED(charsRemoved)
-    if (editing)
-        return;
-    changedFrom = changedFrom < 0 ? position : qMin(changedFrom, position);
-    changedTo = qMax(changedTo, position + charsAdded);
+    if (!editing)
+        directions.noteChange(position, charsAdded);
 }
 
 void ScrollbackLimiter::consoleChanged()
@@ -128,44 +80,15 @@ void ScrollbackLimiter::consoleChanged()
     if (editing)
         return;
     editing = true;
-    fixDirections();
+    directions.mark();
     // Emptying the console (its clear button, another port) starts the count again.
     if (document->isEmpty()) {
         dropped = 0;
-        markedRightToLeft = false;
+        directions.reset();
     } else if (isOverLimits()) {
         dropOldest();
     }
     editing = false;
-}
-
-void ScrollbackLimiter::fixDirections()
-{
-    if (changedFrom < 0)
-        return;
-    // Blocks, not a cursor: a cursor placed in a paragraph makes Qt work out
-    // and keep that paragraph's character attributes, a lot of memory for a
-    // long line.
-    const int end = document->characterCount() - 1;
-    QTextBlock block = document->findBlock(qMin(changedFrom, end));
-    const QTextBlock last = document->findBlock(qMin(changedTo, end));
-    changedFrom = changedTo = -1;
-    for (; block.isValid(); block = block.next()) {
-        const QString text = block.text();
-        const bool rightToLeft = holdsRightToLeft(text) && beginsRightToLeft(text);
-        // Until a paragraph has been marked, none can have taken the mark
-        // over from the paragraph it was split from.
-        const bool marked =
-            markedRightToLeft && block.blockFormat().layoutDirection() == Qt::RightToLeft;
-        if (rightToLeft != marked) {
-            QTextBlockFormat direction;
-            direction.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LayoutDirectionAuto);
-            QTextCursor(block).mergeBlockFormat(direction);
-            markedRightToLeft = markedRightToLeft || rightToLeft;
-        }
-        if (block == last)
-            break;
-    }
 }
 
 bool ScrollbackLimiter::isOverLimits() const
