@@ -13,6 +13,8 @@
 
 void MainWindow::send_order(const QString &order)
 {
+    // The module sends no status line when it leaves Wi-Fi, so the window reports
+    // the drop itself, before the write, and the controls reset even if it fails.
     if (order == QLatin1String("AT+CWQAP"))
         emit device_return_signal(WIFI_DISCONNECTED);
 
