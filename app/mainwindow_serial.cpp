@@ -5,6 +5,7 @@
 #include "portconf.h"
 #include "portenumerator.h"
 #include "seriportconfsetting.h"
+#include "simulatedports.h"
 #include "ui_mainwindow.h"
 
 #include <QListWidgetItem>
@@ -16,6 +17,13 @@
 
 namespace {
 constexpr qint32 kDefaultBaudRate = 115200;
+
+// The name the port list shows for the port object's port: a simulated
+// module's port is opened through its entry's path.
+QString listedName(const QSerialPort *port)
+{
+    return atlume::sim::listedPortName(port->portName());
+}
 
 const char *serialErrorText(QSerialPort::SerialPortError error)
 {
@@ -111,7 +119,7 @@ void MainWindow::on_portListWidget_currentItemChanged(QListWidgetItem *current,
     portGone = false;
     ui->connectBtn->setText(QStringLiteral("Connect"));
     ui->connectBtn->setEnabled(true);
-    serialPort->setPortName(current->text());
+    serialPort->setPortName(atlume::sim::portLocation(current->text()));
     load_port_conf();
     disable_device_info_edits();
     disable_mqtt_conf_widgets();
@@ -150,7 +158,7 @@ void MainWindow::set_serial_port_by_default()
 void MainWindow::load_port_conf()
 {
     const atlume::PortConf conf =
-        atlume::readPortConf(atlume::portConfPath(serialPort->portName()));
+        atlume::readPortConf(atlume::portConfPath(listedName(serialPort)));
     if (conf.productId)
         ui->productIDLineEdit->setText(*conf.productId);
     if (conf.deviceName)
@@ -179,7 +187,7 @@ void MainWindow::save_port_conf()
     values.flowControl = serialPort->flowControl();
     values.parity = serialPort->parity();
     values.stopBits = serialPort->stopBits();
-    atlume::writePortConf(atlume::portConfPath(serialPort->portName()), values);
+    atlume::writePortConf(atlume::portConfPath(listedName(serialPort)), values);
 }
 
 void MainWindow::on_connectBtn_clicked()
@@ -193,7 +201,7 @@ void MainWindow::on_connectBtn_clicked()
         ui->sendBtn->setText(tr("发送"));
         if (!ui->orderPlainTextEdit->toPlainText().isEmpty())
             ui->sendBtn->setEnabled(true);
-        ui->textBrowser->append(tr("串口 ") + serialPort->portName() + tr(" 已打开。"));
+        ui->textBrowser->append(tr("串口 ") + listedName(serialPort) + tr(" 已打开。"));
         ui->textBrowser->append(
             tr("    如果发现乱码，很有可能是波特率设置错误，请双击串口设备名，以调整波特率。\n"));
         enable_extend_area_btns();
@@ -206,7 +214,7 @@ void MainWindow::on_connectBtn_clicked()
     }
 
     serialPort->close();
-    ui->textBrowser->append(tr("串口 ") + serialPort->portName() + tr(" 已关闭。"));
+    ui->textBrowser->append(tr("串口 ") + listedName(serialPort) + tr(" 已关闭。"));
     ui->connectBtn->setText(QStringLiteral("Connect"));
     ui->sendBtn->setText(tr("发送"));
     ui->sendBtn->setDisabled(true);
