@@ -87,7 +87,7 @@ public:
         if (!dir.isValid() || port <= 0 || !file.open(QIODevice::WriteOnly))
             return false;
         file.write("listener " + QByteArray::number(port) +
-                   " 127.0.0.1\nallow_anonymous true\npersistence false\n");
+                   " 127.0.0.1\nallow_anonymous true\npersistence false\nlog_type error\n");
         file.close();
         process.setProgram(program());
         process.setArguments({QStringLiteral("-c"), config});
