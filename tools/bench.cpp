@@ -3,7 +3,8 @@
 //
 //   (default)       the pause of send_order and a burst of module output;
 //   --long-session  millions of lines, long lines and text without CR LF;
-//   --soak [N]      the module unplugged and plugged in again, N times.
+//   --soak [N]      the module unplugged and plugged in again, N times;
+//   --mqtt [N]      N messages from a local broker into the console.
 //
 // "--generate <stream> <size>" is the bench's own generator, which the long
 // session runs as a child process.
@@ -22,8 +23,9 @@ constexpr char kGenerateOption[] = "--generate";
 constexpr int kGenerateArgc = 4;
 constexpr qint64 kDefaultSessionLines = 5000000;
 constexpr int kDefaultSoakCycles = 200;
+constexpr int kDefaultMqttMessages = 1000;
 
-enum class Mode { PauseAndBurst, LongSession, Soak };
+enum class Mode { PauseAndBurst, LongSession, Soak, Mqtt };
 
 struct Options {
     Mode mode = Mode::PauseAndBurst;
@@ -55,18 +57,26 @@ Options parseOptions(const QCoreApplication &app)
     const QCommandLineOption soak(
         QStringLiteral("soak"),
         QStringLiteral("Unplug and replug the module [cycles] times (default 200)."));
-    parser.addOptions({lines, pauses, longSession, sessionLines, soak});
-    parser.addPositionalArgument(QStringLiteral("cycles"), QStringLiteral("Cycles of --soak."),
-                                 QStringLiteral("[cycles]"));
+    const QCommandLineOption mqtt(
+        QStringLiteral("mqtt"),
+        QStringLiteral("Publish [count] messages (default 1000) through a local Mosquitto broker "
+                       "and the simulated module into the console."));
+    parser.addOptions({lines, pauses, longSession, sessionLines, soak, mqtt});
+    parser.addPositionalArgument(QStringLiteral("count"),
+                                 QStringLiteral("Cycles of --soak, messages of --mqtt."),
+                                 QStringLiteral("[count]"));
     parser.process(app);
 
     Options options;
-    options.mode = parser.isSet(soak)          ? Mode::Soak
+    options.mode = parser.isSet(mqtt)          ? Mode::Mqtt
+                   : parser.isSet(soak)        ? Mode::Soak
                    : parser.isSet(longSession) ? Mode::LongSession
                                                : Mode::PauseAndBurst;
     options.lines = qMax(1, parser.value(lines).toInt());
     options.pauses = qMax(1, parser.value(pauses).toInt());
     options.sessionLines = qMax<qint64>(1, parser.value(sessionLines).toLongLong());
+    if (options.mode == Mode::Mqtt)
+        options.cycles = kDefaultMqttMessages;
     if (!parser.positionalArguments().isEmpty())
         options.cycles = qMax(1, parser.positionalArguments().first().toInt());
     return options;
@@ -94,6 +104,8 @@ int main(int argc, char *argv[])
         return atlume::bench::runLongSession(app, options.sessionLines);
     case Mode::Soak:
         return atlume::bench::runSoak(options.cycles);
+    case Mode::Mqtt:
+        return atlume::bench::runMqtt(options.cycles);
     case Mode::PauseAndBurst:
         break;
     }

@@ -14,5 +14,7 @@ int runPauseAndBurst(int lineCount, int pauseCount);
 int runLongSession(TimedApplication &app, qint64 shortLines);
 // The module unplugged and plugged in again, over and over.
 int runSoak(int cycles);
+// Messages from an MQTT broker into the console: latency and throughput.
+int runMqtt(int messages);
 
 } // namespace atlume::bench
