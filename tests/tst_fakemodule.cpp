@@ -75,6 +75,8 @@ private slots:
     void echoCloudHandsBackSubscribedTopics_data();
     void echoCloudHandsBackSubscribedTopics();
     void brokerOutOfReachFailsTheConnect();
+    void provisioningSucceedsInItsTime_data();
+    void provisioningSucceedsInItsTime();
     void rejectsJoinWhenAsked();
     void sendsUnsolicitedReplies_data();
     void sendsUnsolicitedReplies();
@@ -332,6 +334,32 @@ void TestFakeModule::brokerOutOfReachFailsTheConnect()
     terminal->lines.clear();
     terminal->send("AT+KQMQTTSUB=\"t\",0\r\n");
     QTRY_COMPARE_WITH_TIMEOUT(terminal->lines, crlfLines({"ERROR"}), kTimeoutMs);
+}
+
+void TestFakeModule::provisioningSucceedsInItsTime_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QStringList>("replies");
+    QTest::newRow("smartconfig") << QByteArray("AT+KQSTARTSMART")
+                                 << QStringList{"+KQSTARTSMART:OK",
+                                                "+KQSTARTSMART:WIFI_CONNECT_SUCCESS"};
+    QTest::newRow("softap") << QByteArray("AT+KQSAP=\"dev\",\"pass\"")
+                            << QStringList{"+KQSAP:OK", "+KQSAP:WIFI_CONNECT_SUCCESS"};
+}
+
+void TestFakeModule::provisioningSucceedsInItsTime()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(QStringList, replies);
+
+    module->setEcho(false);
+    module->setProvisioningTime(200);
+    QVERIFY(terminal->open(module->slavePath()));
+    terminal->send(command + "\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(terminal->lines, crlfLines({replies.first()}), kTimeoutMs);
+    QVERIFY(!module->wifiJoined());
+    QTRY_COMPARE_WITH_TIMEOUT(terminal->lines, crlfLines(replies), kTimeoutMs);
+    QVERIFY(module->wifiJoined());
 }
 
 void TestFakeModule::keepsWhatItWasTold()
