@@ -224,6 +224,9 @@ Options parseOptions(const QCoreApplication &app)
     options.delayMs = numberOption(parser, delay, 0, kMaxDelayMs);
     options.provisioningMs = numberOption(parser, provisioning, 0, kMaxDelayMs);
     options.joinError = numberOption(parser, rejectJoin, 0, kMaxJoinError);
+    if (parser.isSet(broker) && parser.isSet(mqtt))
+        failUsage(QStringLiteral("--mqtt and --broker do not go together: the module joins the "
+                                 "broker when AT+KQMQTTCONN asks"));
     if (parser.isSet(broker)) {
         QString error;
         options.broker = atlume::parseBroker(parser.value(broker), parser.isSet(caFile), &error);
