@@ -6,6 +6,7 @@
 #include "portconf.h"
 #include "portenumerator.h"
 #include "seriportconfsetting.h"
+#include "simulatedports.h"
 #include "ui_mainwindow.h"
 
 #include <QListWidgetItem>
@@ -16,6 +17,13 @@
 #endif
 
 namespace {
+
+// The name the port list shows for the port object's port: a simulated
+// module's port is opened through its entry's path.
+QString listedName(const QSerialPort *port)
+{
+    return atlume::sim::listedPortName(port->portName());
+}
 
 const char *serialErrorText(QSerialPort::SerialPortError error)
 {
@@ -112,7 +120,7 @@ void MainWindow::on_portListWidget_currentItemChanged(QListWidgetItem *current,
     portGone = false;
     ui->connectBtn->setText(QStringLiteral("Connect"));
     ui->connectBtn->setEnabled(true);
-    serialPort->setPortName(current->text());
+    serialPort->setPortName(atlume::sim::portLocation(current->text()));
     load_port_conf();
     disable_device_info_edits();
     disable_mqtt_conf_widgets();
@@ -152,7 +160,7 @@ void MainWindow::set_serial_port_by_default()
 void MainWindow::load_port_conf()
 {
     const atlume::PortConf conf =
-        atlume::readPortConf(atlume::portConfPath(serialPort->portName()));
+        atlume::readPortConf(atlume::portConfPath(listedName(serialPort)));
     if (conf.productId)
         ui->productIDLineEdit->setText(*conf.productId);
     if (conf.deviceName)
@@ -187,7 +195,7 @@ void MainWindow::save_port_conf()
     values.flowControl = serialPort->flowControl();
     values.parity = serialPort->parity();
     values.stopBits = serialPort->stopBits();
-    atlume::writePortConf(atlume::portConfPath(serialPort->portName()), values);
+    atlume::writePortConf(atlume::portConfPath(listedName(serialPort)), values);
 }
 
 void MainWindow::on_connectBtn_clicked()
@@ -201,7 +209,7 @@ void MainWindow::on_connectBtn_clicked()
         ui->sendBtn->setText(tr("发送"));
         if (!ui->orderPlainTextEdit->toPlainText().isEmpty())
             ui->sendBtn->setEnabled(true);
-        console->appendParagraph(tr("串口 ") + serialPort->portName() + tr(" 已打开。"));
+        console->appendParagraph(tr("串口 ") + listedName(serialPort) + tr(" 已打开。"));
         console->appendParagraph(
             tr("    如果发现乱码，很有可能是波特率设置错误，请双击串口设备名，以调整波特率。\n"));
         enable_extend_area_btns();
@@ -214,7 +222,7 @@ void MainWindow::on_connectBtn_clicked()
     }
 
     serialPort->close();
-    console->appendParagraph(tr("串口 ") + serialPort->portName() + tr(" 已关闭。"));
+    console->appendParagraph(tr("串口 ") + listedName(serialPort) + tr(" 已关闭。"));
     ui->connectBtn->setText(QStringLiteral("Connect"));
     ui->sendBtn->setText(tr("发送"));
     ui->sendBtn->setDisabled(true);

@@ -1,5 +1,7 @@
 #include "portenumerator.h"
 
+#include "simulatedports.h"
+
 #include <QSerialPortInfo>
 
 namespace atlume {
@@ -20,6 +22,13 @@ QStringList availablePortNames()
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports)
         names << info.portName();
+    // Qt does not enumerate pseudo-terminals; running simulated modules
+    // announce theirs themselves.
+    const QStringList simulated = sim::livePortNames();
+    for (const QString &name : simulated) {
+        if (!names.contains(name))
+            names << name;
+    }
     return names;
 }
 

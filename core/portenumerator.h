@@ -7,7 +7,8 @@ namespace atlume {
 
 using PortLister = std::function<QStringList()>;
 
-// Names of the serial ports the system reports, in the order it reports them.
+// Names of the serial ports the system reports, in the order it reports them,
+// followed by the ports of running simulated modules (simulatedports.h).
 // Goes through the lister installed with setPortLister, if any.
 QStringList availablePortNames();
 

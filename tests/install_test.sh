@@ -19,7 +19,7 @@ fail() {
 root=$scratch/root
 DESTDIR=$root "$cmake" --install "$build" >/dev/null
 
-for file in "$bindir/atlume" "$libexecdir/atlume"; do
+for file in "$bindir/atlume" "$libexecdir/atlume" "$bindir/atlume-sim"; do
     { [ -f "$root$file" ] && [ -x "$root$file" ]; } || fail "$file is not an executable file"
 done
 for file in conf/vertical_scroll_bar_style.qss conf/SmartConfig_wifi_guid.png \
@@ -33,6 +33,9 @@ for file in applications/$id.desktop metainfo/$id.metainfo.xml \
 done
 grep -qx 'Exec=atlume' "$root$datadir/applications/$id.desktop" || fail "desktop entry runs no atlume"
 gzip -dc "$root$mandir/man1/atlume.1.gz" | grep -q '^\.TH ATLUME 1' || fail "no man page"
+gzip -dc "$root$mandir/man1/atlume-sim.1.gz" | grep -q '^\.TH ATLUME\\-SIM 1' ||
+    fail "no man page of atlume-sim"
+"$root$bindir/atlume-sim" --help | grep -q -- '--broker' || fail "atlume-sim --help says nothing of --broker"
 
 # Starts the installed command and waits until the program has made
 # portConf/ in its working folder, which shows where it runs.

@@ -5,7 +5,8 @@
 //   --long-session  millions of lines, long lines and text without CR LF
 //                   (--log: every line into a log file too);
 //   --console-extras  the burst with timestamps and a log file against without;
-//   --soak [N]      the module unplugged and plugged in again, N times.
+//   --soak [N]      the module unplugged and plugged in again, N times;
+//   --mqtt [N]      N messages from a local broker into the console.
 //
 // "--generate <stream> <size>" is the bench's own generator, which the long
 // session runs as a child process.
@@ -24,8 +25,9 @@ constexpr char kGenerateOption[] = "--generate";
 constexpr int kGenerateArgc = 4;
 constexpr qint64 kDefaultSessionLines = 5000000;
 constexpr int kDefaultSoakCycles = 200;
+constexpr int kDefaultMqttMessages = 1000;
 
-enum class Mode { PauseAndBurst, LongSession, Soak, ConsoleExtras };
+enum class Mode { PauseAndBurst, LongSession, Soak, ConsoleExtras, Mqtt };
 
 struct Options {
     Mode mode = Mode::PauseAndBurst;
@@ -67,13 +69,19 @@ Options parseOptions(const QCoreApplication &app)
     const QCommandLineOption rounds(QStringLiteral("rounds"),
                                     QStringLiteral("Rounds of --console-extras (default 3)."),
                                     QStringLiteral("n"), QStringLiteral("3"));
-    parser.addOptions({lines, pauses, longSession, sessionLines, soak, logged, extras, rounds});
-    parser.addPositionalArgument(QStringLiteral("cycles"), QStringLiteral("Cycles of --soak."),
-                                 QStringLiteral("[cycles]"));
+    const QCommandLineOption mqtt(
+        QStringLiteral("mqtt"),
+        QStringLiteral("Publish [count] messages (default 1000) through a local Mosquitto broker "
+                       "and the simulated module into the console."));
+    parser.addOptions({lines, pauses, longSession, sessionLines, soak, logged, extras, rounds, mqtt});
+    parser.addPositionalArgument(QStringLiteral("count"),
+                                 QStringLiteral("Cycles of --soak, messages of --mqtt."),
+                                 QStringLiteral("[count]"));
     parser.process(app);
 
     Options options;
-    options.mode = parser.isSet(soak)          ? Mode::Soak
+    options.mode = parser.isSet(mqtt)          ? Mode::Mqtt
+                   : parser.isSet(soak)        ? Mode::Soak
                    : parser.isSet(longSession) ? Mode::LongSession
                    : parser.isSet(extras)      ? Mode::ConsoleExtras
                                                : Mode::PauseAndBurst;
@@ -82,6 +90,8 @@ Options parseOptions(const QCoreApplication &app)
     options.lines = qMax(1, parser.value(lines).toInt());
     options.pauses = qMax(1, parser.value(pauses).toInt());
     options.sessionLines = qMax<qint64>(1, parser.value(sessionLines).toLongLong());
+    if (options.mode == Mode::Mqtt)
+        options.cycles = kDefaultMqttMessages;
     if (!parser.positionalArguments().isEmpty())
         options.cycles = qMax(1, parser.positionalArguments().first().toInt());
     return options;
@@ -111,6 +121,8 @@ int main(int argc, char *argv[])
         return atlume::bench::runConsoleExtras(options.lines, options.rounds);
     case Mode::Soak:
         return atlume::bench::runSoak(options.cycles);
+    case Mode::Mqtt:
+        return atlume::bench::runMqtt(options.cycles);
     case Mode::PauseAndBurst:
         break;
     }

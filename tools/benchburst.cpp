@@ -334,7 +334,7 @@ int runPauseAndBurst(int lineCount, int pauseCount)
     if (!port)
         return 1;
     std::printf("atlume-bench: MainWindow on %s, platform %s; the module is a child process\n"
-                "(atlume-fakemodule), so its CPU is not counted below.\n\n",
+                "(atlume-sim), so its CPU is not counted below.\n\n",
                 qPrintable(ptyPath), qPrintable(QGuiApplication::platformName()));
 
     measurePauses(window, pauseCount);

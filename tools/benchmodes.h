@@ -16,5 +16,7 @@ int runConsoleExtras(int lineCount, int rounds);
 int runLongSession(TimedApplication &app, qint64 shortLines, bool logged);
 // The module unplugged and plugged in again, over and over.
 int runSoak(int cycles);
+// Messages from an MQTT broker into the console: latency and throughput.
+int runMqtt(int messages);
 
 } // namespace atlume::bench

@@ -375,7 +375,7 @@ void printSessionHeader(const QString &ptyPath)
         "atlume-bench --long-session: MainWindow on %s, platform %s.\n"
         "Counted: this process, i.e. the window's reads, line receiver, recogniser, console,\n"
         "scrollback limiter and painting, plus the bench's %d ms probe timer and event timing.\n"
-        "Not counted: the module (atlume-fakemodule --raw) and the generator (atlume-bench\n"
+        "Not counted: the module (atlume-sim --raw) and the generator (atlume-bench\n"
         "--generate), both child processes, shown apart. The bench learns what must arrive by\n"
         "running the generator's code once itself before each phase's clocks start.\n"
         "A line is a paragraph of the console: dropped by its scrollback or still shown.\n\n",

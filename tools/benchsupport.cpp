@@ -171,9 +171,10 @@ bool ModuleProcess::start(const QStringList &arguments)
         std::perror("atlume-bench: cannot make the module's input FIFO");
         return false;
     }
-    process.setProgram(QCoreApplication::applicationDirPath() +
-                       QStringLiteral("/atlume-fakemodule"));
-    process.setArguments(arguments);
+    process.setProgram(QStringLiteral(ATLUME_SIM_PROGRAM));
+    // Without delays, and opened by its path rather than through the port list.
+    process.setArguments(QStringList{QStringLiteral("--delay=0"), QStringLiteral("--no-announce")} +
+                         arguments);
     process.setStandardInputFile(fifo);
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start();

@@ -108,10 +108,9 @@ private:
     bool valid = false;
 };
 
-// The simulated module as a child process (atlume-fakemodule from the bench's
-// own folder), so that its CPU is not the window's. Its standard input is a
-// FIFO which this process keeps open (read-write, so that opening it never
-// blocks) but never writes: feeders started with spawnFeeder() fill it.
+// The simulated module as a child process (atlume-sim), so that its CPU is
+// not the window's. Its standard input is a FIFO which this process keeps open (read-write, so that
+// opening it never blocks) but never writes: feeders started with spawnFeeder() fill it.
 class ModuleProcess {
 public:
     explicit ModuleProcess(const QString &fifoPath);

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "mqttlink.h"
+#include "pseudoterminal.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <QVector>
 #include <deque>
-
-class QSocketNotifier;
+#include <memory>
 
 namespace atlume {
 
@@ -20,6 +23,10 @@ class CommandLine;
 // USB serial adapter; everything it writes is recorded, and the module
 // answers the way the real one does, one CR LF line per reply. Lines end at
 // CR LF only. The message bytes of a long publish are not echoed.
+//
+// Its cloud is an echo: a publication to a topic it is subscribed to comes
+// back as "+KQMQTTRECV". With a broker (setBroker) the cloud is that broker,
+// reached through a real MQTT client.
 class FakeModule : public QObject {
     Q_OBJECT
 
@@ -45,11 +52,16 @@ public:
 
     // Creates the pseudo-terminal pair; a second call makes a new pair.
     bool open();
-    bool isOpen() const { return masterFd != -1; }
-    QString slavePath() const { return slaveName; }
+    bool isOpen() const { return terminal.isOpen(); }
+    QString slavePath() const { return terminal.slavePath(); }
     // Closes the master side, which is what a pulled USB adapter looks like
     // to the program that has the slave open. Unsent output is dropped.
     void hangUp();
+
+    // From now on the cloud is this broker; the module is not connected to
+    // it until "AT+KQMQTTCONN" asks.
+    void setBroker(const BrokerOptions &broker);
+    bool hasBroker() const { return cloud != nullptr; }
 
     bool echo() const { return echoOn; }
     void setEcho(bool on) { echoOn = on; }
@@ -65,6 +77,9 @@ public:
     // Replies (not the echo) leave this long after the command arrived.
     int replyDelay() const { return replyDelayMs; }
     void setReplyDelay(int msecs) { replyDelayMs = qMax(0, msecs); }
+    // SmartConfig and softAP provisioning end by themselves this long after
+    // they started, successfully; never when negative (the default).
+    void setProvisioningTime(int msecs) { provisioningMs = msecs; }
 
     bool hasDeviceIdentity() const { return identitySet; }
     void setDeviceIdentity(const QString &product, const QString &name, const QString &secret);
@@ -89,7 +104,7 @@ public:
     // Unsolicited output. sendLine appends CR LF and encodes as UTF-8.
     void sendLine(const QString &line);
     void sendRaw(const QByteArray &bytes);
-    qint64 bytesToWrite() const { return outputBytes; }
+    qint64 bytesToWrite() const { return terminal.bytesToWrite(); }
 
     void dropWifi();
     void dropMqtt();
@@ -107,9 +122,7 @@ signals:
     void drained();
 
 private:
-    void closeFds();
-    void readMaster();
-    void writeMaster();
+    void resetInput();
     void parseInput();
     void recordLine(const QByteArray &line);
     void handleCommand(const QByteArray &line);
@@ -119,20 +132,22 @@ private:
     bool answerProvisioning(CommandLine &command);
     bool answerMqtt(CommandLine &command);
     bool answerTopic(CommandLine &command);
+    bool connectCloud(const QVector<int> &parameters);
+    void publishToCloud(const Publication &publication);
+    void echoToSubscribers(const Publication &publication);
+    void answerWhenAcknowledged(int messageId);
+    void receiveFromCloud(const QString &topic, const QByteArray &payload, int qos);
+    void startProvisioning(Provisioning mode);
     void reply(const QList<QByteArray> &lines);
     void flushDueReplies();
     void queueOutput(const QByteArray &bytes);
 
-    int masterFd = -1;
-    int slaveFd = -1;
-    QString slaveName;
-    QSocketNotifier *readNotifier = nullptr;
-    QSocketNotifier *writeNotifier = nullptr;
+    PseudoTerminal terminal;
     QElapsedTimer clock;
-
-    std::deque<QByteArray> output;
-    int outputOffset = 0; // bytes of output.front() already written
-    qint64 outputBytes = 0;
+    std::unique_ptr<MqttLink> cloud;
+    QHash<int, QByteArray> awaitedAcks; // message id -> reply line
+    QTimer provisioningTimer;
+    int provisioningMs = -1;
 
     struct DelayedReply {
         qint64 due;

@@ -3,20 +3,13 @@
 #include <QEventLoop>
 #include <QHash>
 #include <QRegularExpression>
-#include <QSocketNotifier>
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
+#include <mosquitto.h>
 
 namespace atlume {
 
 namespace {
 
-constexpr int kReadChunk = 65536;
 constexpr int kStatusJoined = 2;
 constexpr int kStatusNotJoined = 5;
 
@@ -38,12 +31,35 @@ QRegularExpressionMatch matchWhole(const char *pattern, const QString &line)
     return found->match(line);
 }
 
-bool setFlags(int fd, int statusFlags)
+// The module's escaping: line breaks become blanks, quotes and commas get a
+// backslash. unescape() undoes the backslashes, and only those.
+QByteArray escape(const QByteArray &message)
 {
-    const int current = ::fcntl(fd, F_GETFL);
-    if (current == -1 || ::fcntl(fd, F_SETFL, current | statusFlags) == -1)
-        return false;
-    return ::fcntl(fd, F_SETFD, FD_CLOEXEC) != -1;
+    QByteArray text = message;
+    text.replace("\r\n", " ").replace('\r', ' ').replace('\n', ' ');
+    return text.replace('"', "\\\"").replace(',', "\\,");
+}
+
+QByteArray unescape(const QByteArray &message)
+{
+    QByteArray text;
+    text.reserve(message.size());
+    for (int at = 0; at < message.size(); ++at) {
+        const bool escaped = message.at(at) == '\\' && at + 1 < message.size() &&
+                             (message.at(at + 1) == '"' || message.at(at + 1) == ',');
+        if (escaped)
+            ++at;
+        text += message.at(at);
+    }
+    return text;
+}
+
+bool topicMatches(const QString &filter, const QString &topic)
+{
+    bool matches = false;
+    return mosquitto_topic_matches_sub(filter.toUtf8().constData(), topic.toUtf8().constData(),
+                                       &matches) == MOSQ_ERR_SUCCESS &&
+           matches;
 }
 
 } // namespace
@@ -52,84 +68,71 @@ FakeModule::FakeModule(QObject *parent) : QObject(parent)
 {
     delayTimer.setSingleShot(true);
     connect(&delayTimer, &QTimer::timeout, this, &FakeModule::flushDueReplies);
+    provisioningTimer.setSingleShot(true);
+    connect(&provisioningTimer, &QTimer::timeout, this, [this] {
+        if (provisioningMode == Provisioning::SmartConfig)
+            finishSmartConfig(true);
+        else if (provisioningMode == Provisioning::SoftAp)
+            finishSoftAp(true);
+    });
+    connect(&terminal, &PseudoTerminal::received, this, [this](const QByteArray &bytes) {
+        rawReceived.append(bytes);
+        input.append(bytes);
+        parseInput();
+    });
+    connect(&terminal, &PseudoTerminal::drained, this, &FakeModule::drained);
 }
 
 FakeModule::~FakeModule()
 {
-    closeFds();
+    // The cloud first: its last words must not reach a half-destroyed module.
+    cloud.reset();
 }
 
 bool FakeModule::open()
 {
-    closeFds();
-
-    int master = -1;
-    int slave = -1;
-    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) == -1)
+    resetInput();
+    if (!terminal.open())
         return false;
-
-    // Raw from the start, so that nothing rewrites CR or LF in the window
-    // before the terminal program opens the slave and sets its own mode.
-    termios mode{};
-    bool ready = ::tcgetattr(slave, &mode) == 0;
-    if (ready) {
-        ::cfmakeraw(&mode);
-        ready = ::tcsetattr(slave, TCSANOW, &mode) == 0;
-    }
-    char name[128];
-    ready = ready && ::ptsname_r(master, name, sizeof name) == 0 && setFlags(master, O_NONBLOCK) &&
-            setFlags(slave, 0);
-    if (!ready) {
-        ::close(master);
-        ::close(slave);
-        return false;
-    }
-
-    masterFd = master;
-    // Our own slave descriptor stays open for the module's lifetime: without
-    // it the master reports EIO and POLLHUP whenever no terminal is attached,
-    // and the read notifier would spin.
-    slaveFd = slave;
-    slaveName = QString::fromLocal8Bit(name);
     clock.start();
-
-    readNotifier = new QSocketNotifier(masterFd, QSocketNotifier::Read, this);
-    connect(readNotifier, &QSocketNotifier::activated, this, &FakeModule::readMaster);
-    writeNotifier = new QSocketNotifier(masterFd, QSocketNotifier::Write, this);
-    writeNotifier->setEnabled(false);
-    connect(writeNotifier, &QSocketNotifier::activated, this, &FakeModule::writeMaster);
     return true;
 }
 
 void FakeModule::hangUp()
 {
-    closeFds();
+    terminal.close();
+    resetInput();
 }
 
-void FakeModule::closeFds()
+void FakeModule::setBroker(const BrokerOptions &broker)
 {
-    // This may run inside a notifier's own activation, so the notifiers are
-    // only switched off here and deleted later.
-    for (QSocketNotifier *notifier : {readNotifier, writeNotifier}) {
-        if (notifier) {
-            notifier->setEnabled(false);
-            notifier->deleteLater();
-        }
-    }
-    readNotifier = nullptr;
-    writeNotifier = nullptr;
-    if (masterFd != -1)
-        ::close(masterFd);
-    if (slaveFd != -1)
-        ::close(slaveFd);
-    masterFd = -1;
-    slaveFd = -1;
+    cloud = std::make_unique<MqttLink>(broker);
+    connect(cloud.get(), &MqttLink::connected, this, [this] {
+        mqttUp = true;
+        sendLine(QStringLiteral("+KQMQTTCONN:OK"));
+    });
+    connect(cloud.get(), &MqttLink::connectFailed, this, [this] {
+        mqttUp = false;
+        sendLine(QStringLiteral("+KQMQTTCONN:FAIL"));
+    });
+    connect(cloud.get(), &MqttLink::lost, this, &FakeModule::dropMqtt);
+    connect(cloud.get(), &MqttLink::reconnected, this, &FakeModule::reconnectMqtt);
+    connect(cloud.get(), &MqttLink::acknowledged, this, [this](int messageId) {
+        const auto found = awaitedAcks.find(messageId);
+        if (found == awaitedAcks.end())
+            return;
+        const QByteArray line = found.value();
+        awaitedAcks.erase(found);
+        reply({line});
+    });
+    connect(cloud.get(), &MqttLink::messageArrived, this, &FakeModule::receiveFromCloud);
+}
 
-    output.clear();
-    outputOffset = 0;
-    outputBytes = 0;
+void FakeModule::resetInput()
+{
     delayed.clear();
     delayTimer.stop();
+    provisioningTimer.stop();
     input.clear();
     inputPos = 0;
     dataBytesExpected = -1;
@@ -222,7 +225,7 @@ bool FakeModule::waitForLines(int count, int timeoutMs)
 
 bool FakeModule::waitForDrained(int timeoutMs)
 {
-    if (outputBytes == 0 && delayed.empty())
+    if (terminal.bytesToWrite() == 0 && delayed.empty())
         return true;
     QEventLoop loop;
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
@@ -232,30 +235,7 @@ bool FakeModule::waitForDrained(int timeoutMs)
     });
     loop.exec();
     disconnect(check);
-    return outputBytes == 0 && delayed.empty();
-}
-
-void FakeModule::readMaster()
-{
-    char chunk[kReadChunk];
-    while (masterFd != -1) {
-        const ssize_t count = ::read(masterFd, chunk, sizeof chunk);
-        if (count > 0) {
-            rawReceived.append(chunk, int(count));
-            input.append(chunk, int(count));
-            continue;
-        }
-        if (count == -1 && errno == EINTR)
-            continue;
-        if (count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-            // Cannot happen while our own slave descriptor is open; if it
-            // does, a level-triggered notifier would fire for ever.
-            if (readNotifier)
-                readNotifier->setEnabled(false);
-        }
-        break;
-    }
-    parseInput();
+    return terminal.bytesToWrite() == 0 && delayed.empty();
 }
 
 void FakeModule::parseInput()
@@ -265,7 +245,7 @@ void FakeModule::parseInput()
     // consumed part is cut off once, by the outermost call, so that a big
     // burst is not shifted once per line.
     ++parseDepth;
-    while (masterFd != -1) {
+    while (terminal.isOpen()) {
         const int available = input.size() - inputPos;
         if (dataBytesExpected >= 0) {
             if (available < dataBytesExpected)
@@ -279,7 +259,7 @@ void FakeModule::parseInput()
             skipDataTerminator = true;
             published.append(pendingLong);
             recordLine(pendingLong.message);
-            reply({QByteArrayLiteral("OK")});
+            publishToCloud(pendingLong);
             continue;
         }
         if (skipDataTerminator) {
@@ -381,18 +361,20 @@ bool FakeModule::answerWifi(CommandLine &command)
 bool FakeModule::answerProvisioning(CommandLine &command)
 {
     if (command.is("AT+KQSTARTSMART")) {
-        provisioningMode = Provisioning::SmartConfig;
+        startProvisioning(Provisioning::SmartConfig);
         reply({"+KQSTARTSMART:OK"});
     } else if (command.is("AT+KQSTOPSMART")) {
         provisioningMode = Provisioning::None;
+        provisioningTimer.stop();
         reply({"AT+KQSTOPSMART: CMD TO STOP SMARTCONFIG"});
     } else if (command.matches(R"re(AT\+KQSAP="(.*?)","(.*)")re")) {
         apSsid = command.group(1);
         apPassword = command.group(2);
-        provisioningMode = Provisioning::SoftAp;
+        startProvisioning(Provisioning::SoftAp);
         reply({"+KQSAP:OK"});
     } else if (command.is("AT+KQSTOPSAP")) {
         provisioningMode = Provisioning::None;
+        provisioningTimer.stop();
         reply({"AT+KQSTOPSAP: CMD TO STOP SOFTAP"});
     } else {
         return false;
@@ -406,10 +388,14 @@ bool FakeModule::answerMqtt(CommandLine &command)
         mqttParams.clear();
         for (int group = 1; group <= 5; ++group)
             mqttParams.append(command.group(group).toInt());
-        mqttUp = joined && identitySet;
-        reply({mqttUp ? "+KQMQTTCONN:OK" : "+KQMQTTCONN:FAIL"});
+        if (!connectCloud(mqttParams)) {
+            mqttUp = joined && identitySet;
+            reply({mqttUp ? "+KQMQTTCONN:OK" : "+KQMQTTCONN:FAIL"});
+        }
     } else if (command.is("AT+KQMQTTDISCONN")) {
         mqttUp = false;
+        if (cloud)
+            cloud->close();
         reply({"+KQMQTTDISCON"});
     } else {
         return false;
@@ -422,14 +408,20 @@ bool FakeModule::answerTopic(CommandLine &command)
     if (command.matches(R"re(AT\+KQMQTTSUB="(.*)",([0-2]))re")) {
         if (!subscribed.contains(command.group(1)))
             subscribed.append(command.group(1));
-        reply({"OK"});
+        if (cloud)
+            answerWhenAcknowledged(cloud->subscribe(command.group(1), command.group(2).toInt()));
+        else
+            reply({"OK"});
     } else if (command.matches(R"re(AT\+KQMQTTUNSUB="(.*)")re")) {
         subscribed.removeAll(command.group(1));
-        reply({"OK"});
+        if (cloud)
+            answerWhenAcknowledged(cloud->unsubscribe(command.group(1)));
+        else
+            reply({"OK"});
     } else if (command.matches(R"re(AT\+KQMQTTPUB="(.*?)",([0-2]),"(.*)")re")) {
         published.append(
             {command.group(1), command.group(2).toInt(), command.group(3).toUtf8(), false});
-        reply({"OK"});
+        publishToCloud(published.last());
     } else if (command.matches(R"re(AT\+KQMQTTPUBL="(.*?)",([0-2]),(\d{1,9}))re")) {
         pendingLong = {command.group(1), command.group(2).toInt(), QByteArray(), true};
         dataBytesExpected = command.group(3).toLongLong();
@@ -438,6 +430,72 @@ bool FakeModule::answerTopic(CommandLine &command)
         return false;
     }
     return true;
+}
+
+// False when the cloud is the module's own echo, which answers at once.
+bool FakeModule::connectCloud(const QVector<int> &parameters)
+{
+    if (!cloud)
+        return false;
+    if (!joined || !identitySet) {
+        cloud->close();
+        mqttUp = false;
+        reply({"+KQMQTTCONN:FAIL"});
+        return true;
+    }
+    enum { TlsMode, Timeout, KeepAlive, CleanSession, Reconnect };
+    cloud->open(identity[0] + QLatin1Char('.') + identity[1], parameters[KeepAlive],
+                parameters[CleanSession] == 1, parameters[Reconnect] == 1, parameters[Timeout]);
+    return true;
+}
+
+void FakeModule::publishToCloud(const Publication &publication)
+{
+    if (cloud) {
+        answerWhenAcknowledged(
+            cloud->publish(publication.topic, unescape(publication.message), publication.qos));
+        return;
+    }
+    reply({"OK"});
+    echoToSubscribers(publication);
+}
+
+// The echo cloud hands a publication back once for every subscription it
+// matches, as the broker hands one back to a client subscribed to it.
+void FakeModule::echoToSubscribers(const Publication &publication)
+{
+    if (!mqttUp)
+        return;
+    for (const QString &filter : qAsConst(subscribed)) {
+        if (topicMatches(filter, publication.topic)) {
+            reply({"+KQMQTTRECV:\"" + publication.topic.toUtf8() + "\"," +
+                   QByteArray::number(publication.qos) + ",\"" + publication.message + '"'});
+            return;
+        }
+    }
+}
+
+// The broker's acknowledgement is the module's "OK"; a request that cannot
+// go out (no connection) is an error.
+void FakeModule::answerWhenAcknowledged(int messageId)
+{
+    if (messageId < 0)
+        reply({"ERROR"});
+    else
+        awaitedAcks.insert(messageId, "OK");
+}
+
+void FakeModule::receiveFromCloud(const QString &topic, const QByteArray &payload, int qos)
+{
+    queueOutput("+KQMQTTRECV:\"" + topic.toUtf8() + "\"," + QByteArray::number(qos) + ",\"" +
+                escape(payload) + '"' + kCrLf);
+}
+
+void FakeModule::startProvisioning(Provisioning mode)
+{
+    provisioningMode = mode;
+    if (provisioningMs >= 0)
+        provisioningTimer.start(provisioningMs);
 }
 
 void FakeModule::reply(const QList<QByteArray> &lines)
@@ -467,41 +525,7 @@ void FakeModule::flushDueReplies()
 
 void FakeModule::queueOutput(const QByteArray &bytes)
 {
-    if (masterFd == -1 || bytes.isEmpty())
-        return;
-    output.push_back(bytes);
-    outputBytes += bytes.size();
-    if (output.size() == 1)
-        writeMaster();
-}
-
-void FakeModule::writeMaster()
-{
-    while (!output.empty() && masterFd != -1) {
-        const QByteArray &front = output.front();
-        const ssize_t count = ::write(masterFd, front.constData() + outputOffset,
-                                      size_t(front.size() - outputOffset));
-        if (count == -1) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                break;
-            output.clear();
-            outputOffset = 0;
-            outputBytes = 0;
-            break;
-        }
-        outputOffset += int(count);
-        outputBytes -= count;
-        if (outputOffset == front.size()) {
-            output.pop_front();
-            outputOffset = 0;
-        }
-    }
-    if (writeNotifier)
-        writeNotifier->setEnabled(!output.empty());
-    if (output.empty())
-        emit drained();
+    terminal.write(bytes);
 }
 
 } // namespace atlume

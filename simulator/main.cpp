@@ -1,16 +1,21 @@
-// atlume-fakemodule: a simulated Wi-Fi module on a pseudo-terminal. It prints
-// the terminal's path on stdout, logs every line it receives on stderr, sends
-// every line typed on its own stdin to the terminal as unsolicited output (with
-// --raw: every byte, unchanged), and runs until SIGINT or SIGTERM.
+// atlume-sim: a simulated Wi-Fi module on a pseudo-terminal. It prints the
+// terminal's path on stdout, announces it to Atlume's port list as ttySIM<n>,
+// logs every line it receives on stderr, sends every line typed on its own
+// stdin to the terminal as unsolicited output (with --raw: every byte,
+// unchanged), and runs until SIGINT or SIGTERM.
 
 #include "fakemodule.h"
+#include "portannouncement.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,6 +25,8 @@ constexpr int kStdinChunk = 65536;
 // Standard input is read only while the terminal keeps up: a generator that
 // feeds hundreds of megabytes must not pile them up in this process.
 constexpr qint64 kMaxQueuedOutput = 1024 * 1024;
+constexpr int kMaxDelayMs = 3600 * 1000;
+constexpr int kMaxJoinError = 9;
 
 int signalPipe[2] = {-1, -1};
 
@@ -112,20 +119,54 @@ private:
     bool inputOpen = true;
 };
 
+constexpr int kExitUsage = 2;
+
 struct Options {
     bool echo = true;
     bool wifi = false;
     bool mqtt = false;
     bool raw = false;
+    bool announce = true;
     int delayMs = 0;
+    int provisioningMs = 0;
     int joinError = 0;
+    std::optional<atlume::BrokerOptions> broker;
 };
+
+[[noreturn]] void failUsage(const QString &message)
+{
+    std::fprintf(stderr, "atlume-sim: %s\n", qPrintable(message));
+    std::exit(kExitUsage);
+}
+
+int numberOption(const QCommandLineParser &parser, const QCommandLineOption &option, int lowest,
+                 int highest)
+{
+    bool ok = false;
+    const int value = parser.value(option).toInt(&ok);
+    if (!ok || value < lowest || value > highest) {
+        failUsage(QStringLiteral("--%1 wants a number from %2 to %3, not '%4'")
+                      .arg(option.names().constFirst())
+                      .arg(lowest)
+                      .arg(highest)
+                      .arg(parser.value(option)));
+    }
+    return value;
+}
 
 Options parseOptions(const QCoreApplication &app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Simulated Wi-Fi module speaking the cloud AT command set on a pseudo-terminal."));
+        "A simulated Wi-Fi module that speaks the Nimbrel cloud AT command set on a\n"
+        "pseudo-terminal, for trying Atlume without hardware. It prints the terminal's\n"
+        "path and shows in Atlume's port list as ttySIM0 (ttySIM1, ... for more) while\n"
+        "it runs.\n\n"
+        "Without --broker its cloud is an echo: a message published to a topic it is\n"
+        "subscribed to comes back as +KQMQTTRECV. With --broker it is a real MQTT\n"
+        "client of that broker, with the client id <product ID>.<device name>. The\n"
+        "cloud's own device-signing scheme is not simulated: give --username and\n"
+        "--password if the broker wants them."));
     parser.addHelpOption();
     const QCommandLineOption noEcho(QStringLiteral("no-echo"),
                                     QStringLiteral("Do not echo received lines."));
@@ -135,7 +176,30 @@ Options parseOptions(const QCoreApplication &app)
                                   QStringLiteral("Start connected to the cloud (implies --wifi)."));
     const QCommandLineOption delay(QStringLiteral("delay"),
                                    QStringLiteral("Answer each command after <ms> milliseconds."),
-                                   QStringLiteral("ms"), QStringLiteral("0"));
+                                   QStringLiteral("ms"), QStringLiteral("40"));
+    const QCommandLineOption provisioning(
+        QStringLiteral("provisioning-time"),
+        QStringLiteral("SmartConfig and softAP provisioning succeed after <ms> milliseconds; "
+                       "0 waits for ever."),
+        QStringLiteral("ms"), QStringLiteral("4000"));
+    const QCommandLineOption broker(
+        QStringLiteral("broker"),
+        QStringLiteral("Connect the module's MQTT to this broker (port 1883, or 8883 with "
+                       "--cafile, unless given)."),
+        QStringLiteral("host[:port]"));
+    const QCommandLineOption username(QStringLiteral("username"),
+                                      QStringLiteral("User name for the broker."),
+                                      QStringLiteral("name"));
+    const QCommandLineOption password(QStringLiteral("password"),
+                                      QStringLiteral("Password for the broker."),
+                                      QStringLiteral("password"));
+    const QCommandLineOption caFile(
+        QStringLiteral("cafile"),
+        QStringLiteral("Talk TLS to the broker, trusting the certificate authority in <file>."),
+        QStringLiteral("file"));
+    const QCommandLineOption noAnnounce(
+        QStringLiteral("no-announce"),
+        QStringLiteral("Do not show in Atlume's port list; open the printed path instead."));
     const QCommandLineOption rejectJoin(
         QStringLiteral("reject-join"),
         QStringLiteral("Refuse every AT+CWJAP with the error <code> (1 to 9)."),
@@ -144,16 +208,38 @@ Options parseOptions(const QCoreApplication &app)
         QStringLiteral("raw"),
         QStringLiteral("Send standard input to the terminal byte for byte, without turning "
                        "each LF into CR LF."));
-    parser.addOptions({noEcho, wifi, mqtt, delay, rejectJoin, raw});
+    parser.addOptions({noEcho, wifi, mqtt, delay, rejectJoin, provisioning, broker, username,
+                       password, caFile, noAnnounce, raw});
     parser.process(app);
+    if (!parser.positionalArguments().isEmpty())
+        failUsage(QStringLiteral("unexpected argument '%1'; see --help")
+                      .arg(parser.positionalArguments().constFirst()));
 
     Options options;
     options.echo = !parser.isSet(noEcho);
     options.wifi = parser.isSet(wifi) || parser.isSet(mqtt);
     options.mqtt = parser.isSet(mqtt);
     options.raw = parser.isSet(raw);
-    options.delayMs = parser.value(delay).toInt();
-    options.joinError = parser.value(rejectJoin).toInt();
+    options.announce = !parser.isSet(noAnnounce);
+    options.delayMs = numberOption(parser, delay, 0, kMaxDelayMs);
+    options.provisioningMs = numberOption(parser, provisioning, 0, kMaxDelayMs);
+    options.joinError = numberOption(parser, rejectJoin, 0, kMaxJoinError);
+    if (parser.isSet(broker) && parser.isSet(mqtt))
+        failUsage(QStringLiteral("--mqtt and --broker do not go together: the module joins the "
+                                 "broker when AT+KQMQTTCONN asks"));
+    if (parser.isSet(broker)) {
+        QString error;
+        options.broker = atlume::parseBroker(parser.value(broker), parser.isSet(caFile), &error);
+        if (!options.broker)
+            failUsage(QStringLiteral("--broker: ") + error);
+        options.broker->username = parser.value(username);
+        options.broker->password = parser.value(password);
+        options.broker->caFile = parser.value(caFile);
+        if (!options.broker->caFile.isEmpty() && !QFileInfo(options.broker->caFile).isReadable())
+            failUsage(QStringLiteral("--cafile: cannot read ") + options.broker->caFile);
+    } else if (parser.isSet(username) || parser.isSet(password) || parser.isSet(caFile)) {
+        failUsage(QStringLiteral("--username, --password and --cafile need --broker"));
+    }
     return options;
 }
 
@@ -171,11 +257,11 @@ void logReceivedLines(atlume::FakeModule &module)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("atlume-fakemodule"));
+    QCoreApplication::setApplicationName(QStringLiteral("atlume-sim"));
     const Options options = parseOptions(app);
 
     if (!installSignalHandlers()) {
-        std::perror("atlume-fakemodule: signal handlers");
+        std::perror("atlume-sim: signal handlers");
         return 1;
     }
 
@@ -185,11 +271,26 @@ int main(int argc, char *argv[])
     module.setMqttConnected(options.mqtt);
     module.setReplyDelay(options.delayMs);
     module.setJoinErrorCode(options.joinError);
+    module.setProvisioningTime(options.provisioningMs > 0 ? options.provisioningMs : -1);
+    if (options.broker)
+        module.setBroker(*options.broker);
     if (!module.open()) {
-        std::perror("atlume-fakemodule: cannot create a pseudo-terminal");
+        std::perror("atlume-sim: cannot create a pseudo-terminal");
         return 1;
     }
     logReceivedLines(module);
+
+    // Withdrawn when main returns, after a signal too.
+    atlume::PortAnnouncement announcement;
+    if (options.announce) {
+        QString error;
+        if (!announcement.announce(module.slavePath(), &error)) {
+            std::fprintf(stderr, "atlume-sim: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::fprintf(stderr, "atlume-sim: %s in Atlume's port list\n",
+                     qPrintable(announcement.name()));
+    }
 
     QSocketNotifier quitNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&quitNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);

@@ -1,0 +1,237 @@
+// Simulated modules (atlume-sim, run as the user runs it) in the window's
+// port list: announced while they run, gone when they end however they end.
+
+#include "portannouncement.h"
+#include "portenumerator.h"
+#include "simulatedports.h"
+#include "testsupport.h"
+#include "windowsupport.h"
+
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSerialPortInfo>
+
+#include <csignal>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int kTimeoutMs = 10000;
+
+// atlume-sim in a process of its own, announcing itself in the test's
+// runtime folder.
+class SimProcess {
+public:
+    ~SimProcess()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(kTimeoutMs);
+        }
+    }
+
+    // The name it announced, once it has.
+    QString start(const QStringList &arguments = {})
+    {
+        process.start(QStringLiteral(ATLUME_SIM_PROGRAM), arguments);
+        QRegularExpression announced(QStringLiteral("atlume-sim: (ttySIM\\d+) in"));
+        QRegularExpressionMatch match;
+        QElapsedTimer clock;
+        clock.start();
+        while (!(match = announced.match(QString::fromLocal8Bit(errors))).hasMatch() &&
+               clock.elapsed() < kTimeoutMs) {
+            process.waitForReadyRead(100);
+            errors += process.readAllStandardError();
+        }
+        return match.captured(1);
+    }
+
+    QProcess process;
+    QByteArray errors;
+};
+
+QStringList systemPortNames()
+{
+    QStringList names;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        names << info.portName();
+    return names;
+}
+
+QStringList folderEntries()
+{
+    return QDir(atlume::sim::portFolder()).entryList(QDir::Files | QDir::System);
+}
+
+} // namespace
+
+class TestSimulatedPorts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void listsAModuleWhileItRuns_data();
+    void listsAModuleWhileItRuns();
+    void givesEachModuleItsOwnNameAndFile();
+    void listIsTheSystemsWithoutALiveModule_data();
+    void listIsTheSystemsWithoutALiveModule();
+    void refusesABrokerThatDoesNotParse_data();
+    void refusesABrokerThatDoesNotParse();
+
+private:
+    QTemporaryDir runtime;
+};
+
+void TestSimulatedPorts::initTestCase()
+{
+    QVERIFY(runtime.isValid());
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // The module started below inherits it.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+}
+
+void TestSimulatedPorts::init()
+{
+    QDir(atlume::sim::portFolder()).removeRecursively();
+}
+
+void TestSimulatedPorts::listsAModuleWhileItRuns_data()
+{
+    QTest::addColumn<int>("endSignal");
+    QTest::newRow("terminated") << SIGTERM;
+    QTest::newRow("interrupted") << SIGINT;
+    // No chance to withdraw: the next scan finds its lock free.
+    QTest::newRow("killed") << SIGKILL;
+}
+
+void TestSimulatedPorts::listsAModuleWhileItRuns()
+{
+    QFETCH(int, endSignal);
+    TempWorkDir work;
+    MainWindow window;
+    showAndActivate(window);
+    SimProcess sim;
+    QCOMPARE(sim.start({QStringLiteral("--delay=0")}), QStringLiteral("ttySIM0"));
+
+    QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
+    selectPort(window, QStringLiteral("ttySIM0"));
+    QTest::mouseClick(widget<QPushButton>(window, "connectBtn"), Qt::LeftButton);
+    QVERIFY(portOf(window)->isOpen());
+    QVERIFY(consoleText(window).startsWith(QString::fromUtf8("串口 ttySIM0 已打开。")));
+    QTRY_VERIFY_WITH_TIMEOUT(consoleText(window).contains("+KQMQTTSTATE:0"), kTimeoutMs);
+    auto *input = widget<QPlainTextEdit>(window, "orderPlainTextEdit");
+    input->setPlainText(QStringLiteral("AT"));
+    QTest::mouseClick(widget<QPushButton>(window, "sendBtn"), Qt::LeftButton);
+    QTRY_VERIFY2_WITH_TIMEOUT(consoleText(window).trimmed().endsWith("\nAT\nOK"),
+                              qPrintable(consoleText(window)), kTimeoutMs);
+
+    ::kill(pid_t(sim.process.processId()), endSignal);
+    QVERIFY(sim.process.waitForFinished(kTimeoutMs));
+    // Like an unplugged adapter: the window notices the hang-up and rescans.
+    QTRY_VERIFY_WITH_TIMEOUT(!portItem(window, QStringLiteral("ttySIM0")), kTimeoutMs);
+    QVERIFY(!portOf(window)->isOpen());
+    QVERIFY(!widget<QPushButton>(window, "connectBtn")->isEnabled());
+    QCOMPARE(folderEntries(), QStringList());
+}
+
+void TestSimulatedPorts::givesEachModuleItsOwnNameAndFile()
+{
+    TempWorkDir work;
+    MainWindow window;
+    showAndActivate(window);
+    SimProcess first;
+    SimProcess second;
+    QCOMPARE(first.start(), QStringLiteral("ttySIM0"));
+    QCOMPARE(second.start(), QStringLiteral("ttySIM1"));
+
+    QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
+    selectPort(window, QStringLiteral("ttySIM0"));
+    widget<QLineEdit>(window, "productIDLineEdit")->setText(QStringLiteral("P0"));
+    selectPort(window, QStringLiteral("ttySIM1"));
+    QCOMPARE(readJsonObject(QStringLiteral("conf/portConf/ttySIM0_CONF.json"))
+                 .value(QStringLiteral("ProductID"))
+                 .toString(),
+             QStringLiteral("P0"));
+
+    // A rescan keeps the selection; the first module's end takes only its name.
+    first.process.terminate();
+    QVERIFY(first.process.waitForFinished(kTimeoutMs));
+    QTest::mouseClick(widget<QPushButton>(window, "scanPortBtn"), Qt::LeftButton);
+    QVERIFY(!portItem(window, QStringLiteral("ttySIM0")));
+    QCOMPARE(widget<QListWidget>(window, "portListWidget")->currentItem(),
+             portItem(window, QStringLiteral("ttySIM1")));
+    QTest::mouseClick(widget<QPushButton>(window, "connectBtn"), Qt::LeftButton);
+    QVERIFY(portOf(window)->isOpen());
+
+    // The freed name goes to the next module.
+    SimProcess third;
+    QCOMPARE(third.start(), QStringLiteral("ttySIM0"));
+}
+
+void TestSimulatedPorts::listIsTheSystemsWithoutALiveModule_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::newRow("no folder") << "none";
+    QTest::newRow("empty folder") << "empty";
+    QTest::newRow("entry of a module that died") << "stale";
+    QTest::newRow("live entry in a folder others may enter") << "open";
+}
+
+void TestSimulatedPorts::listIsTheSystemsWithoutALiveModule()
+{
+    QFETCH(QString, state);
+    const QString folder = atlume::sim::portFolder();
+    atlume::PortAnnouncement announcement;
+    if (state != QLatin1String("none")) {
+        QString error;
+        QVERIFY2(announcement.announce(QStringLiteral("/dev/null"), &error), qPrintable(error));
+        QCOMPARE(atlume::availablePortNames(), systemPortNames() << QStringLiteral("ttySIM0"));
+    }
+    if (state == QLatin1String("empty")) {
+        announcement.withdraw();
+    } else if (state == QLatin1String("stale")) {
+        // What a killed module leaves: its files, with nobody holding the lock.
+        QFile::copy(atlume::sim::lockPath("ttySIM0"), folder + "/keep");
+        QFile::link(QStringLiteral("/dev/null"), folder + "/keep-link");
+        announcement.withdraw();
+        QVERIFY(QFile::rename(folder + "/keep", atlume::sim::lockPath("ttySIM0")));
+        QVERIFY(QFile::rename(folder + "/keep-link", atlume::sim::entryPath("ttySIM0")));
+    } else if (state == QLatin1String("open")) {
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
+    }
+
+    QCOMPARE(atlume::availablePortNames(), systemPortNames());
+    QCOMPARE(atlume::sim::portLocation(QStringLiteral("ttySIM0")), QStringLiteral("ttySIM0"));
+    if (state == QLatin1String("stale"))
+        QCOMPARE(folderEntries(), QStringList());
+}
+
+void TestSimulatedPorts::refusesABrokerThatDoesNotParse_data()
+{
+    QTest::addColumn<QString>("broker");
+    QTest::newRow("port too large") << "localhost:65536";
+    QTest::newRow("port not a number") << "localhost:mqtt";
+    QTest::newRow("no host") << ":1883";
+    QTest::newRow("blank in the host") << "my broker";
+    QTest::newRow("empty") << "";
+}
+
+void TestSimulatedPorts::refusesABrokerThatDoesNotParse()
+{
+    QFETCH(QString, broker);
+    QProcess sim;
+    sim.start(QStringLiteral(ATLUME_SIM_PROGRAM), {QStringLiteral("--broker"), broker});
+    QVERIFY(sim.waitForFinished(kTimeoutMs));
+    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.exitCode(), 2);
+    QVERIFY(sim.readAllStandardError().startsWith("atlume-sim: --broker: "));
+    QVERIFY(sim.readAllStandardOutput().isEmpty());
+    QCOMPARE(folderEntries(), QStringList());
+}
+
+QTEST_MAIN(TestSimulatedPorts)
+#include "tst_simulatedports.moc"
