@@ -83,13 +83,13 @@ void TestWindowStart::showsItsFirstTexts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("enabled");
     QTest::newRow("scan") << "scanPortBtn" << QString::fromUtf8("扫描串口") << true;
-    QTest::newRow("connect") << "connectBtn" << "Connect" << false;
+    QTest::newRow("connect") << "connectBtn" << QStringLiteral("Connect") << false;
     QTest::newRow("sent") << "orderHasSendLabel" << QString::fromUtf8("已发送信息: 0条") << true;
     QTest::newRow("send") << "sendBtn" << QString::fromUtf8("发送") << false;
     QTest::newRow("wifi") << "connect_wifi_btn" << QString::fromUtf8("直接连接WiFi") << false;
     QTest::newRow("cloud") << "connectNimbrelCloudBtn" << QString::fromUtf8("连接Nimbrel云")
                            << false;
-    QTest::newRow("topic") << "topicLabel" << "(not shown)" << true;
+    QTest::newRow("topic") << "topicLabel" << QStringLiteral("(not shown)") << true;
 }
 
 void TestWindowStart::showsItsFirstTexts()

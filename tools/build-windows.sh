@@ -106,3 +106,30 @@ build_qtbase
 build_qtserialport
 echo "Qt for Windows ready in $qt_prefix (${SECONDS}s)"
 $qt_only && exit 0
+
+# Atlume itself, with the tests that need no pseudo-terminal. Under Wine,
+# CTest runs each test program through it (tools/test-windows.sh).
+build=${ATLUME_WINDOWS_BUILD:-$root/build-windows}
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/dist/windows/mingw-w64-x86_64.cmake" \
+    -DCMAKE_PREFIX_PATH="$qt_prefix" -DCMAKE_BUILD_TYPE=Release -DATLUME_WERROR=ON \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" "${launcher[@]}"
+nice -n 5 cmake --build "$build" -j"$jobs"
+
+# The zip: one folder holding the program, its conf/ and a README, with the
+# licence texts of the Qt it carries.
+version=$(sed -n 's/^project(Atlume VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+name=atlume-$version-windows-x86_64
+stage=$build/zip/$name
+rm -rf "$build/zip" "$build/$name.zip"
+mkdir -p "$stage/conf/portConf" "$stage/licenses/qt"
+cp "$build/atlume.exe" "$stage/"
+cp "$root/conf/vertical_scroll_bar_style.qss" "$root/conf/SmartConfig_wifi_guid.png" \
+    "$root/conf/softAP_wifi_guid.png" "$stage/conf/"
+sed "s/@VERSION@/$version/" "$root/dist/windows/README.txt" | sed 's/$/\r/' >"$stage/README.txt"
+tar -xJf "$serialport_archive" -C "$stage/licenses/qt" --strip-components=1 \
+    --wildcards "*/LICENSE.GPL3" "*/LICENSE.LGPL3" "*/LICENSE.GPL2"
+(cd "$build/zip" && TZ=UTC zip -qrX "../$name.zip" "$name")
+echo "Windows build of Atlume $version: $build/$name.zip (${SECONDS}s in all)"
