@@ -64,7 +64,7 @@ Suites: $codename $codename-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
-        as_root apt-get update
+        as_root apt-get -o DPkg::Lock::Timeout=600 update
     fi
     mkdir -p "$into"
     (cd "$into" && apt-get source --only-source qtbase-opensource-src)
