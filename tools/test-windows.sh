@@ -24,9 +24,6 @@ wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 export WINEPREFIX=${ATLUME_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/atlume/wine}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
-# The Windows locale of Atlume's users; Wine derives it from LANG.
-export LANG=zh_CN.UTF-8
-unset LC_ALL
 "$wineserver" -k 2>/dev/null || true
 [ -d "$WINEPREFIX/drive_c" ] || "$wine" wineboot --init >/dev/null 2>&1
 "$wineserver" -w
