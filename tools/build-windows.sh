@@ -118,6 +118,13 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/dist/windows/mingw-w6
     -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" "${launcher[@]}"
 nice -n 5 cmake --build "$build" -j"$jobs"
 
+# Windows' own DLLs only: Qt and the C++ runtime are inside the executable.
+imports=$("$cross-objdump" -p "$build/atlume.exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+if grep -Eiq '^(libstdc|libgcc|libwinpthread|qt5)' <<<"$imports"; then
+    echo "atlume.exe needs DLLs beside it:" $imports >&2
+    exit 1
+fi
+
 # The zip: one folder holding the program, its conf/ and a README, with the
 # licence texts of the Qt it carries.
 version=$(sed -n 's/^project(Atlume VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
