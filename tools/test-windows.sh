@@ -32,7 +32,7 @@ failed=0
 stage() { echo "== Windows: $*"; }
 
 stage "tests under Wine"
-(cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2) || failed=1
+(cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j2) || failed=1
 
 stage "the window as it starts, under Wine on Xvfb"
 # -platform windows: Qt's own Windows window system, on Wine's X11 driver.
