@@ -29,7 +29,8 @@ export WINEDEBUG=-all
 "$wineserver" -w
 
 failed=0
-stage() { echo "== Windows: $*"; }
+SECONDS=0
+stage() { echo "== Windows: $* (from ${SECONDS}s)"; }
 
 stage "tests under Wine"
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j2) || failed=1
@@ -40,7 +41,7 @@ if ! env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x1024x24" \
     "$wine" "$build/tests/tst_windowstart.exe" -platform windows; then
     failed=1
 fi
-"$wineserver" -w
+"$wineserver" -k 2>/dev/null || true
 
 stage "serial I/O through a Wine COM port"
 linux_build=$root/build
@@ -98,4 +99,5 @@ unset LD_PRELOAD
 echo "-- what the module received:"
 cat "$work/module.log"
 
+echo "Windows tests took ${SECONDS}s"
 exit "$failed"
