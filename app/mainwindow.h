@@ -124,7 +124,6 @@ private:
     bool portListEvent(QEvent *event);
 
     // Serial link.
-    bool portHungUp() const;
     void recoverFromLostDevice();
 
     // AT console.

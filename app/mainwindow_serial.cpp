@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "console.h"
+#include "linehangup.h"
 #include "portconf.h"
 #include "portenumerator.h"
 #include "seriportconfsetting.h"
@@ -11,10 +12,6 @@
 
 #include <QListWidgetItem>
 #include <QTimer>
-
-#ifdef Q_OS_UNIX
-#include <poll.h>
-#endif
 
 namespace {
 
@@ -242,7 +239,7 @@ void MainWindow::printSerialError(QSerialPort::SerialPortError serialPortErrno)
     // A hung-up tty (a pulled USB adapter) reads end-of-file, which Qt reports
     // as a read error over and over instead of a resource error. Treat it as
     // what it is.
-    if (serialPortErrno == QSerialPort::ReadError && portHungUp())
+    if (serialPortErrno == QSerialPort::ReadError && atlume::lineHungUp(*serialPort))
         serialPortErrno = QSerialPort::ResourceError;
 
     if (const char *text = serialErrorText(serialPortErrno))
@@ -254,24 +251,6 @@ void MainWindow::printSerialError(QSerialPort::SerialPortError serialPortErrno)
         // port once that has returned.
         QTimer::singleShot(0, this, &MainWindow::recoverFromLostDevice);
     }
-}
-
-bool MainWindow::portHungUp() const
-{
-#ifdef Q_OS_UNIX
-    if (!serialPort->isOpen())
-        return false;
-    pollfd descriptor{};
-    descriptor.fd = int(serialPort->handle());
-    descriptor.events = POLLIN;
-    if (::poll(&descriptor, 1, 0) < 0)
-        return false;
-    return (descriptor.revents & (POLLHUP | POLLNVAL)) != 0;
-#else
-    // Only a POSIX tty reads end-of-file when its device goes; elsewhere Qt
-    // reports a pulled adapter as the resource error it is.
-    return false;
-#endif
 }
 
 void MainWindow::recoverFromLostDevice()

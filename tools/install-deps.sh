@@ -17,5 +17,8 @@ done
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-"${sudo[@]}" apt-get update
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+# Waits for another apt-get on the machine rather than failing at once.
+wait_for_lock=(-o DPkg::Lock::Timeout=600)
+"${sudo[@]}" apt-get "${wait_for_lock[@]}" update
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get "${wait_for_lock[@]}" install -y \
+    --no-install-recommends "${missing[@]}"
