@@ -1,5 +1,7 @@
 #include "mqttlink.h"
 
+#include "socketnotifiers.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QSocketNotifier>
@@ -318,14 +320,7 @@ void MqttLink::syncSocket()
 {
     const int fd = client ? mosquitto_socket(client) : -1;
     if (fd != socketFd) {
-        for (QSocketNotifier *notifier : {readNotifier, writeNotifier}) {
-            if (notifier) {
-                notifier->setEnabled(false);
-                notifier->deleteLater();
-            }
-        }
-        readNotifier = nullptr;
-        writeNotifier = nullptr;
+        retireNotifiers(readNotifier, writeNotifier);
         socketFd = fd;
         if (fd != -1) {
             readNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);

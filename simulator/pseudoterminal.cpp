@@ -1,5 +1,7 @@
 #include "pseudoterminal.h"
 
+#include "socketnotifiers.h"
+
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -74,16 +76,7 @@ bool PseudoTerminal::open()
 
 void PseudoTerminal::close()
 {
-    // This may run inside a notifier's own activation, so the notifiers are
-    // only switched off here and deleted later.
-    for (QSocketNotifier *notifier : {readNotifier, writeNotifier}) {
-        if (notifier) {
-            notifier->setEnabled(false);
-            notifier->deleteLater();
-        }
-    }
-    readNotifier = nullptr;
-    writeNotifier = nullptr;
+    retireNotifiers(readNotifier, writeNotifier);
     if (masterFd != -1)
         ::close(masterFd);
     if (slaveFd != -1)
