@@ -73,16 +73,20 @@ EOF
 build_qtbase() {
     [ -f "$qt_prefix/.qtbase-installed" ] && return
     local work=$cache/work-qtbase-$qt_key
-    rm -rf "$work"
-    fetch_qtbase_source "$work/src"
     local source
+    # A build that was interrupted after its configure goes on where it stopped.
+    if [ ! -f "$work/build/.configured" ]; then
+        rm -rf "$work"
+        fetch_qtbase_source "$work/src"
+    fi
     source=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d -name "qtbase-opensource-src-$qt_version*")
     [ -d "$source" ] || { echo "Debian's source is not Qt Base $qt_version" >&2; exit 1; }
     mkdir -p "$work/build"
-    (cd "$work/build" &&
-        nice -n 5 "$source/configure" -prefix "$qt_prefix" "${qt_configure_flags[@]}" &&
-        nice -n 5 make -j"$jobs" &&
-        make install)
+    if [ ! -f "$work/build/.configured" ]; then
+        (cd "$work/build" && nice -n 5 "$source/configure" -prefix "$qt_prefix" "${qt_configure_flags[@]}")
+        touch "$work/build/.configured"
+    fi
+    (cd "$work/build" && nice -n 5 make -j"$jobs" && make install)
     basename "$source" >"$qt_prefix/.qtbase-installed"
     rm -rf "$work"
 }
