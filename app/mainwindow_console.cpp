@@ -31,7 +31,7 @@ void MainWindow::send_order(const QString &order)
         ++sendCount;
         // A full-width colon and no blank here, an ASCII colon and a blank
         // where a port selection resets the count: both spellings are meant.
-        ui->orderHasSendLabel->setText(tr("已发送信息：") + QString::number(sendCount) + tr("条"));
+        ui->orderHasSendLabel->setText(tr("已发送信息：%1条").arg(sendCount));
     }
 
     // Wait in a nested event loop: replies are read, shown and recognised
@@ -359,22 +359,25 @@ void MainWindow::topicModeClicked(bool checked, QPushButton *button, SendMode mo
 
 void MainWindow::on_subTopicBtn_clicked(bool checked)
 {
-    topicModeClicked(checked, ui->subTopicBtn, SendMode::Subscribe, tr("订阅主题"));
+    topicModeClicked(checked, ui->subTopicBtn, SendMode::Subscribe, tr("订阅主题", "send button"));
 }
 
 void MainWindow::on_unsubTopicBtn_clicked(bool checked)
 {
-    topicModeClicked(checked, ui->unsubTopicBtn, SendMode::Unsubscribe, tr("取消订阅"));
+    topicModeClicked(checked, ui->unsubTopicBtn, SendMode::Unsubscribe,
+                     tr("取消订阅", "send button"));
 }
 
 void MainWindow::on_releaseTopicMsgBtn_clicked(bool checked)
 {
-    topicModeClicked(checked, ui->releaseTopicMsgBtn, SendMode::Publish, tr("发布消息"));
+    topicModeClicked(checked, ui->releaseTopicMsgBtn, SendMode::Publish,
+                     tr("发布消息", "send button"));
 }
 
 void MainWindow::on_releaseTopicLongMsgBtn_clicked(bool checked)
 {
-    topicModeClicked(checked, ui->releaseTopicLongMsgBtn, SendMode::PublishLong, tr("发布长消息"));
+    topicModeClicked(checked, ui->releaseTopicLongMsgBtn, SendMode::PublishLong,
+                     tr("发布长消息", "send button"));
 }
 
 void MainWindow::setTopicFieldsVisible(bool visible)
