@@ -20,9 +20,6 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include <functional>
-#include <memory>
-
 Q_DECLARE_METATYPE(atlume::UiLanguage)
 
 namespace {
@@ -73,9 +70,7 @@ QMap<QString, QString> visibleTexts(QWidget *screen, bool withQtOwn)
     for (QWidget *widget : widgets) {
         const bool shows = widget->isVisibleTo(screen) || qobject_cast<QMenu *>(widget);
         const QWidget *owner = qobject_cast<QMenu *>(widget) ? widget->parentWidget() : widget;
-        if (owner->window() != screen)
-            continue;
-        if (!shows || (!withQtOwn && isQtOwnButton(widget)))
+        if (!owner || owner->window() != screen || !shows || (!withQtOwn && isQtOwnButton(widget)))
             continue;
         QString key = name + QLatin1Char('/') + widget->objectName();
         if (texts.contains(key) || widget->objectName().isEmpty())
@@ -167,11 +162,7 @@ QString plain(const QString &text)
 
 int advance(const QFontMetrics &metrics, const QString &text)
 {
-#if QT_VERSION >= QT_VERSION_CHECK(5, 11, 0)
     return metrics.horizontalAdvance(plain(text));
-#else
-    return metrics.width(plain(text));
-#endif
 }
 
 // The room a widget gives a single line of its text, or an empty size where
