@@ -1,8 +1,9 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "commandhistory.h"
+#include "console.h"
 #include "mouseposition.h"
-#include "scrollbacklimiter.h"
 #include "settingsfile.h"
 #include "ui_mainwindow.h"
 
@@ -79,8 +80,9 @@ void MainWindow::init()
 
 void MainWindow::setupConsole()
 {
-    // However long the session, the console keeps a bounded scrollback.
-    new ScrollbackLimiter(ui->textBrowser);
+    console = new Console(ui->textBrowser);
+    console->setSettingsPath(QStringLiteral("./conf/console.json"));
+    history = new CommandHistory(ui->orderPlainTextEdit);
 
     ui->textBrowser->viewport()->installEventFilter(this);
     QScrollBar *bar = ui->textBrowser->verticalScrollBar();

@@ -8,6 +8,8 @@
 #include <QSerialPort>
 #include <QString>
 
+class CommandHistory;
+class Console;
 class QListWidgetItem;
 class QPushButton;
 class QToolButton;
@@ -105,6 +107,8 @@ private:
     atlume::LineReceiver receiver;
     bool portGone = false;
     int commandPauseMs = kDefaultCommandPauseMs;
+    Console *console = nullptr;
+    CommandHistory *history = nullptr;
 
     // Start-up.
     void setupConsole();
@@ -126,13 +130,8 @@ private:
     // AT console.
     bool clearIfBlank(const QString &boxText);
     void publishFromBox();
-    void holdConsolePainting();
-    void showReceived(const QString &text);
-    void appendPlainParagraph(const QString &text);
     void clearReceiveState();
     void setTopicFieldsVisible(bool visible);
-    void setDeviceInfoEditsEnabled(bool enabled);
-    void setMqttConfWidgetsEnabled(bool enabled);
     void enterTopicMode(QPushButton *button, SendMode mode, const QString &sendText);
     void topicModeClicked(bool checked, QPushButton *button, SendMode mode,
                           const QString &sendText);
@@ -141,11 +140,9 @@ private:
     void offerWifiStopItem(const QString &text);
     void restoreWifiMethodItem();
     void setWifiStopItemAvailable(bool available);
-    void setCloudBtnOffered(bool offered);
     void showWifiDisconnected();
     void showMqttConnected();
     void showMqttDisconnected();
-    void printSmartConfigGuide();
 
     // Device provisioning.
     void runDialogForWifi(bool softAp);

@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "atcommands.h"
+#include "console.h"
 #include "softapconnectwifi.h"
 #include "ui_mainwindow.h"
 #include "wifi_setting_dialog.h"
@@ -12,7 +13,7 @@ void MainWindow::on_set_dev_conf_btn_clicked()
     const QString deviceName = ui->deviceNameLineEdit->text();
     const QString deviceSecret = ui->deviceSecretLineEdit->text();
     if (productId.isEmpty() || deviceName.isEmpty() || deviceSecret.isEmpty()) {
-        ui->textBrowser->append(tr("请先在'设备信息参数'处完善设备信息"));
+        console->appendParagraph(tr("请先在'设备信息参数'处完善设备信息"));
         return;
     }
     send_order(atlume::at::deviceInfo(productId, deviceName, deviceSecret));

@@ -2,6 +2,7 @@
 // the per-port settings file.
 #include "mainwindow.h"
 
+#include "console.h"
 #include "portconf.h"
 #include "portenumerator.h"
 #include "seriportconfsetting.h"
@@ -106,6 +107,7 @@ void MainWindow::on_portListWidget_currentItemChanged(QListWidgetItem *current,
     if (!currentPortName.isEmpty())
         save_port_conf();
     currentPortName = current->text();
+    console->setPortName(currentPortName);
     if (serialPort->isOpen())
         serialPort->close();
     portGone = false;
@@ -192,8 +194,8 @@ void MainWindow::on_connectBtn_clicked()
         ui->sendBtn->setText(tr("发送"));
         if (!ui->orderPlainTextEdit->toPlainText().isEmpty())
             ui->sendBtn->setEnabled(true);
-        ui->textBrowser->append(tr("串口 ") + serialPort->portName() + tr(" 已打开。"));
-        ui->textBrowser->append(
+        console->appendParagraph(tr("串口 ") + serialPort->portName() + tr(" 已打开。"));
+        console->appendParagraph(
             tr("    如果发现乱码，很有可能是波特率设置错误，请双击串口设备名，以调整波特率。\n"));
         enable_extend_area_btns();
         setWifiStopItemAvailable(false);
@@ -205,7 +207,7 @@ void MainWindow::on_connectBtn_clicked()
     }
 
     serialPort->close();
-    ui->textBrowser->append(tr("串口 ") + serialPort->portName() + tr(" 已关闭。"));
+    console->appendParagraph(tr("串口 ") + serialPort->portName() + tr(" 已关闭。"));
     ui->connectBtn->setText(QStringLiteral("Connect"));
     ui->sendBtn->setText(tr("发送"));
     ui->sendBtn->setDisabled(true);
@@ -229,7 +231,7 @@ void MainWindow::printSerialError(QSerialPort::SerialPortError serialPortErrno)
         serialPortErrno = QSerialPort::ResourceError;
 
     if (const char *text = serialErrorText(serialPortErrno))
-        ui->textBrowser->append(QString::fromLatin1(text));
+        console->appendParagraph(QString::fromLatin1(text));
 
     if (serialPortErrno == QSerialPort::ResourceError) {
         portGone = true;

@@ -1,6 +1,8 @@
 #include "windowsupport.h"
 
 #include "aboutdialog.h"
+#include "console.h"
+#include "consolefindbar.h"
 #include "seriportconfsetting.h"
 #include "softapconnectwifi.h"
 #include "uilanguage.h"
@@ -19,6 +21,8 @@
 #include <QToolButton>
 #include <QXmlStreamReader>
 #include <QtTest>
+
+#include <memory>
 
 Q_DECLARE_METATYPE(atlume::UiLanguage)
 
@@ -109,6 +113,37 @@ QMap<QString, QString> visibleTexts(Screens &screens, bool withQtOwn)
             texts.insert(it.key(), it.value());
     }
     return texts;
+}
+
+// The console's context menu as a right click opens it: Qt's standard
+// entries, then the console's own, whose names begin with "console".
+QMap<QString, QString> contextMenuTexts(MainWindow &window, bool withQtOwn)
+{
+    QMap<QString, QString> texts;
+    const std::unique_ptr<QMenu> menu(window.findChild<Console *>()->createContextMenu(QPoint()));
+    const auto actions = menu->actions();
+    for (int i = 0; i < actions.size(); ++i) {
+        if (withQtOwn || actions.at(i)->objectName().startsWith(QLatin1String("console")))
+            texts[QStringLiteral("console menu>") + actions.at(i)->objectName()] =
+                actions.at(i)->text();
+    }
+    return texts;
+}
+
+// Lines arriving while the user reads further up bring the indicator of new lines.
+QPushButton *showNewLinesIndicator(MainWindow &window)
+{
+    auto *console = window.findChild<Console *>();
+    auto *bar = widget<QTextBrowser>(window, "textBrowser")->verticalScrollBar();
+    console->beginRead();
+    console->showReceived(QStringLiteral("line\n").repeated(200));
+    // Qt lays a long insertion out in steps.
+    if (!QTest::qWaitFor([bar] { return bar->maximum() > 0; }))
+        return nullptr;
+    bar->setValue(0);
+    console->beginRead();
+    console->showReceived(QStringLiteral("new line\n").repeated(12345));
+    return widget<QPushButton>(window, "consoleNewLinesIndicator");
 }
 
 struct CatalogueEntry {
@@ -242,12 +277,14 @@ QStringList overflows(QWidget *widget)
     return found;
 }
 
-QStringList overflowsOnScreen(QWidget *screen)
+// Of the widgets shown inside root, on its own window.
+QStringList overflowsIn(QWidget *root)
 {
     QStringList found;
-    const auto widgets = screen->findChildren<QWidget *>();
+    const auto widgets = root->findChildren<QWidget *>();
     for (QWidget *widget : widgets) {
-        if (widget->window() == screen && widget->isVisibleTo(screen) && !isQtOwnButton(widget))
+        if (widget->window() == root->window() && widget->isVisibleTo(root) &&
+            !isQtOwnButton(widget))
             found << overflows(widget);
     }
     return found;
@@ -313,12 +350,18 @@ void TestUiLanguage::chineseAndUnsetLocalesShowTheWrittenTexts()
     {
         Screens screens;
         written = visibleTexts(screens, false);
+        written.insert(contextMenuTexts(screens.window.window, false));
     }
     QCOMPARE(written.value(QStringLiteral("MainWindow/scanPortBtn")), QStringLiteral("扫描串口"));
 
     const atlume::UiTranslations translations(uiLanguages);
     Screens screens;
-    QCOMPARE(visibleTexts(screens, false), written);
+    QMap<QString, QString> shown = visibleTexts(screens, false);
+    shown.insert(contextMenuTexts(screens.window.window, false));
+    QCOMPARE(shown, written);
+    const QString copy = contextMenuTexts(screens.window.window, true)
+                             .value(QStringLiteral("console menu>edit-copy"));
+    QVERIFY2(copy.contains(kChinese), qPrintable(copy));
     // Qt's own texts are Chinese too.
     auto *box = screens.dialogs.last()->findChild<QDialogButtonBox *>();
     QVERIFY2(box->button(QDialogButtonBox::Cancel)->text().contains(kChinese),
@@ -330,7 +373,11 @@ void TestUiLanguage::englishShowsNoChinese()
     const atlume::UiTranslations translations({"en-US", "en"});
     QCOMPARE(translations.language(), atlume::UiLanguage::English);
     Screens screens;
-    const QMap<QString, QString> texts = visibleTexts(screens, true);
+    QMap<QString, QString> texts = visibleTexts(screens, true);
+    texts.insert(contextMenuTexts(screens.window.window, true));
+    QPushButton *indicator = showNewLinesIndicator(screens.window.window);
+    QVERIFY(indicator && indicator->isVisible());
+    texts.insert(QStringLiteral("new lines"), indicator->text());
     QVERIFY(texts.size() > 100);
     for (auto it = texts.begin(); it != texts.end(); ++it)
         QVERIFY2(!it.value().contains(kChinese), qPrintable(it.key() + ": " + it.value()));
@@ -359,7 +406,7 @@ void TestUiLanguage::englishTextsFitTheirWidgets()
     QTRY_COMPARE(window.size(), QSize(774, 550));
     QStringList found;
     for (QWidget *screen : screens.all())
-        found << overflowsOnScreen(screen);
+        found << overflowsIn(screen);
 
     // Texts the window sets later, each on the widget that shows it.
     const QList<QPair<const char *, QStringList>> later{
@@ -385,6 +432,23 @@ void TestUiLanguage::englishTextsFitTheirWidgets()
             found << overflows(target);
         }
     }
+    // The console's overlays size themselves to their texts, but must stay
+    // inside the console.
+    QPushButton *indicator = showNewLinesIndicator(window);
+    QVERIFY(indicator && indicator->isVisible());
+    found << overflows(indicator);
+    auto *console = window.findChild<Console *>();
+    console->showFindBar();
+    auto *findBar = window.findChild<ConsoleFindBar *>();
+    QTest::keyClicks(widget<QLineEdit>(*findBar, "consoleFindField"), QStringLiteral("nowhere"));
+    QTest::keyClick(widget<QLineEdit>(*findBar, "consoleFindField"), Qt::Key_Return);
+    QVERIFY(!widget<QLabel>(*findBar, "consoleFindStatus")->text().isEmpty());
+    const QRect inside = widget<QTextBrowser>(window, "textBrowser")->viewport()->geometry();
+    for (QWidget *overlay : {static_cast<QWidget *>(indicator), static_cast<QWidget *>(findBar)}) {
+        if (!inside.contains(overlay->geometry()))
+            found << overlay->objectName() + QStringLiteral(" reaches out of the console");
+    }
+    found << overflowsIn(findBar);
     QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
 }
 

@@ -2,7 +2,9 @@
 // and a pseudo-terminal.
 //
 //   (default)       the pause of send_order and a burst of module output;
-//   --long-session  millions of lines, long lines and text without CR LF;
+//   --long-session  millions of lines, long lines and text without CR LF
+//                   (--log: every line into a log file too);
+//   --console-extras  the burst with timestamps and a log file against without;
 //   --soak [N]      the module unplugged and plugged in again, N times.
 //
 // "--generate <stream> <size>" is the bench's own generator, which the long
@@ -23,7 +25,7 @@ constexpr int kGenerateArgc = 4;
 constexpr qint64 kDefaultSessionLines = 5000000;
 constexpr int kDefaultSoakCycles = 200;
 
-enum class Mode { PauseAndBurst, LongSession, Soak };
+enum class Mode { PauseAndBurst, LongSession, Soak, ConsoleExtras };
 
 struct Options {
     Mode mode = Mode::PauseAndBurst;
@@ -31,6 +33,8 @@ struct Options {
     int pauses = 0;
     qint64 sessionLines = kDefaultSessionLines;
     int cycles = kDefaultSoakCycles;
+    int rounds = 0;
+    bool logged = false;
 };
 
 Options parseOptions(const QCoreApplication &app)
@@ -55,7 +59,15 @@ Options parseOptions(const QCoreApplication &app)
     const QCommandLineOption soak(
         QStringLiteral("soak"),
         QStringLiteral("Unplug and replug the module [cycles] times (default 200)."));
-    parser.addOptions({lines, pauses, longSession, sessionLines, soak});
+    const QCommandLineOption logged(
+        QStringLiteral("log"), QStringLiteral("With --long-session: log every line to a file."));
+    const QCommandLineOption extras(
+        QStringLiteral("console-extras"),
+        QStringLiteral("The burst plain, with timestamps and a log, and with the view held."));
+    const QCommandLineOption rounds(QStringLiteral("rounds"),
+                                    QStringLiteral("Rounds of --console-extras (default 3)."),
+                                    QStringLiteral("n"), QStringLiteral("3"));
+    parser.addOptions({lines, pauses, longSession, sessionLines, soak, logged, extras, rounds});
     parser.addPositionalArgument(QStringLiteral("cycles"), QStringLiteral("Cycles of --soak."),
                                  QStringLiteral("[cycles]"));
     parser.process(app);
@@ -63,7 +75,10 @@ Options parseOptions(const QCoreApplication &app)
     Options options;
     options.mode = parser.isSet(soak)          ? Mode::Soak
                    : parser.isSet(longSession) ? Mode::LongSession
+                   : parser.isSet(extras)      ? Mode::ConsoleExtras
                                                : Mode::PauseAndBurst;
+    options.rounds = qMax(1, parser.value(rounds).toInt());
+    options.logged = parser.isSet(logged);
     options.lines = qMax(1, parser.value(lines).toInt());
     options.pauses = qMax(1, parser.value(pauses).toInt());
     options.sessionLines = qMax<qint64>(1, parser.value(sessionLines).toLongLong());
@@ -91,7 +106,9 @@ int main(int argc, char *argv[])
     const Options options = parseOptions(app);
     switch (options.mode) {
     case Mode::LongSession:
-        return atlume::bench::runLongSession(app, options.sessionLines);
+        return atlume::bench::runLongSession(app, options.sessionLines, options.logged);
+    case Mode::ConsoleExtras:
+        return atlume::bench::runConsoleExtras(options.lines, options.rounds);
     case Mode::Soak:
         return atlume::bench::runSoak(options.cycles);
     case Mode::PauseAndBurst:

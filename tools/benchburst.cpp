@@ -6,10 +6,15 @@
 //   1. CPU and wall time of send_order's one-second pause;
 //   2. a burst of module output shown in the console: lines per second end to
 //      end, CPU microseconds per line, peak memory and memory per line.
+//
+// --console-extras pushes the same burst again and again through one window,
+// in turn plain, with timestamps and a log file, and with the view held by a
+// selection, and compares them.
 
 #include "benchmodes.h"
 #include "benchstream.h"
 #include "benchsupport.h"
+#include "console.h"
 #include "mainwindow.h"
 #include "portenumerator.h"
 
@@ -102,8 +107,9 @@ BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess
     BurstResult result;
     auto *console = widget<QTextBrowser>(window, "textBrowser");
     const qint64 before = consoleLinesHandled(console);
-    QObject::connect(&window, &MainWindow::device_return_signal, [&] { ++result.signalCount; });
     QEventLoop loop;
+    QObject::connect(&window, &MainWindow::device_return_signal, &loop,
+                     [&] { ++result.signalCount; });
     QObject::connect(&port, &QSerialPort::readyRead, &loop, [&] {
         ++result.reads;
         if (consoleLinesHandled(console) - before >= lineCount)
@@ -168,7 +174,150 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return false;
 }
 
+// What --console-extras compares.
+constexpr double kExtrasRateShareTarget = 0.9;
+constexpr double kExtrasCpuLimitUs = 1.5;
+constexpr double kFindStepLimitMs = 100;
+constexpr double kNsPerMs = 1e6;
+constexpr int kStampLength = 15; // "[HH:mm:ss.zzz] "
+
+struct Variant {
+    const char *name;
+    bool extras;    // timestamps shown and every line logged
+    bool following; // false: a selection holds the view
+    double linesPerSecond = 0;
+    double cpuPerLineUs = 0;
+    int runs = 0;
+    bool complete = true;
+};
+
+// Whether the log holds exactly the burst's lines, each after its timestamp.
+bool logHoldsBurst(const QString &path, int lineCount)
+{
+    QFile log(path);
+    if (!log.open(QIODevice::ReadOnly))
+        return false;
+    BurstLines lines;
+    int count = 0;
+    while (!log.atEnd()) {
+        const QByteArray line = log.readLine();
+        if (++count > lineCount || line.size() < kStampLength + 1 || line.at(0) != '[' ||
+            line.mid(kStampLength, line.size() - kStampLength - 1) != lines.next())
+            return false;
+    }
+    return count == lineCount;
+}
+
+void runVariant(Variant &variant, MainWindow &window, QSerialPort &port,
+                const ModuleProcess &module, const QString &burstPath, const Burst &burst,
+                const QString &logPath)
+{
+    auto *view = widget<QTextBrowser>(window, "textBrowser");
+    auto *console = window.findChild<Console *>();
+    view->clear();
+    console->followEnd();
+    if (!variant.following) {
+        // The user's selection, in a line of its own above the burst.
+        console->appendParagraph(QStringLiteral("held\n"));
+        QTextCursor selection(view->document());
+        selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        view->setTextCursor(selection);
+    }
+    if (variant.extras) {
+        console->setTimestampsShown(true);
+        QFile::remove(logPath);
+        console->startLog(logPath);
+    }
+    pid_t feeder = -1;
+    const BurstResult result = pushBurst(window, port, module, burstPath, burst.lines, feeder);
+    waitForChild(feeder);
+    bool complete = result.handled == burst.lines && result.lastShown.endsWith(burst.lastLine) &&
+                    result.signalCount == burst.recognised &&
+                    console->isFollowing() == variant.following;
+    if (variant.extras) {
+        console->stopLog();
+        console->setTimestampsShown(false);
+        complete = logHoldsBurst(logPath, burst.lines) && complete;
+    }
+    const double seconds = double(qMax<qint64>(result.wallMs, 1)) / kMsPerSecond;
+    variant.linesPerSecond += double(result.handled) / seconds;
+    variant.cpuPerLineUs += result.cpu * kUsPerSecond / double(qMax<qint64>(result.handled, 1));
+    ++variant.runs;
+    variant.complete = variant.complete && complete;
+}
+
 } // namespace
+
+int runConsoleExtras(int lineCount, int rounds)
+{
+    WorkDir work;
+    ModuleProcess module(work.filePath(QStringLiteral("module-input")));
+    if (!work.isValid() || !module.start({}))
+        return 1;
+    const QString ptyPath = module.ptyPath();
+    atlume::setPortLister([ptyPath] { return QStringList{ptyPath}; });
+
+    MainWindow window;
+    window.show();
+    QSerialPort *port = openPort(window, ptyPath);
+    if (!port)
+        return 1;
+    // The bench's choice only, never the user's settings file.
+    window.findChild<Console *>()->setSettingsPath(QString());
+
+    const Burst burst = makeBurst(lineCount);
+    const QString burstPath = work.filePath(QStringLiteral("burst.txt"));
+    if (!writeFile(burstPath, burst.bytes))
+        return 1;
+    Variant variants[] = {{"plain, following the end", false, true},
+                          {"timestamps and log file on", true, true},
+                          {"plain, view held by a selection", false, false}};
+    // Taken in turns, so that the machine's load weighs on each alike.
+    for (int round = 0; round < rounds; ++round) {
+        for (Variant &variant : variants)
+            runVariant(variant, window, *port, module, burstPath, burst,
+                       work.filePath(QStringLiteral("extras.log")));
+    }
+    // One step of find that finds nothing: the whole console searched, twice
+    // over as it wraps around.
+    auto *console = window.findChild<Console *>();
+    const int shownLines = widget<QTextBrowser>(window, "textBrowser")->document()->blockCount();
+    QElapsedTimer findTime;
+    findTime.start();
+    const bool found = console->find(QStringLiteral("no such text in the console"));
+    const double findMs = double(findTime.nsecsElapsed()) / kNsPerMs;
+    port->close();
+    atlume::setPortLister({});
+
+    std::printf("atlume-bench --console-extras: %d lines a burst, %d rounds, each variant in "
+                "turn;\nload average %.1f on %d cores at the end.\n\n",
+                lineCount, rounds, loadAverage(), QThread::idealThreadCount());
+    bool complete = true;
+    for (Variant &variant : variants) {
+        variant.linesPerSecond /= variant.runs;
+        variant.cpuPerLineUs /= variant.runs;
+        complete = complete && variant.complete;
+        std::printf("  %-34s %8.0f lines/s  %6.2f us CPU a line%s\n", variant.name,
+                    variant.linesPerSecond, variant.cpuPerLineUs,
+                    variant.complete ? "" : "  INCOMPLETE");
+    }
+    const Variant &plain = variants[0];
+    const Variant &extras = variants[1];
+    const Variant &held = variants[2];
+    const double share = extras.linesPerSecond / plain.linesPerSecond;
+    const double extraCpu = extras.cpuPerLineUs - plain.cpuPerLineUs;
+    std::printf("\n  with both on      %6.2f x the lines/s  (target >= %.1f: %s)\n", share,
+                kExtrasRateShareTarget, verdict(share >= kExtrasRateShareTarget));
+    std::printf("  with both on      %+6.2f us CPU a line  (target <= +%.1f: %s)\n", extraCpu,
+                kExtrasCpuLimitUs, verdict(extraCpu <= kExtrasCpuLimitUs));
+    std::printf("  not following     %6.2f x the lines/s, %+.2f us CPU a line\n",
+                held.linesPerSecond / plain.linesPerSecond, held.cpuPerLineUs - plain.cpuPerLineUs);
+    std::printf("  find, no match    %6.1f ms over %d lines  (target <= %.0f ms: %s)\n", findMs,
+                shownLines, kFindStepLimitMs, verdict(!found && findMs <= kFindStepLimitMs));
+    std::printf("  log file          %s\n",
+                extras.complete ? "held exactly the lines sent, each run" : "NOT AS SENT");
+    return complete ? 0 : 1;
+}
 
 int runPauseAndBurst(int lineCount, int pauseCount)
 {

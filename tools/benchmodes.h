@@ -10,8 +10,10 @@ class TimedApplication;
 
 // The pause of send_order and a burst of module output into the console.
 int runPauseAndBurst(int lineCount, int pauseCount);
+// The same burst plain, with timestamps and a log, and with the view held.
+int runConsoleExtras(int lineCount, int rounds);
 // Millions of lines through the window, in three phases.
-int runLongSession(TimedApplication &app, qint64 shortLines);
+int runLongSession(TimedApplication &app, qint64 shortLines, bool logged);
 // The module unplugged and plugged in again, over and over.
 int runSoak(int cycles);
 

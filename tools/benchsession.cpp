@@ -7,9 +7,11 @@
 #include "benchmodes.h"
 #include "benchstream.h"
 #include "benchsupport.h"
+#include "console.h"
 #include "mainwindow.h"
 #include "portenumerator.h"
 
+#include <QFile>
 #include <QSerialPort>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -382,7 +384,20 @@ void printSessionHeader(const QString &ptyPath)
 
 } // namespace
 
-int runLongSession(TimedApplication &app, qint64 shortLines)
+// Counts the lines of a log file, reading it in large pieces.
+qint64 logLineCount(const QString &path)
+{
+    constexpr qint64 kChunk = 1 << 20;
+    QFile log(path);
+    if (!log.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 lines = 0;
+    while (!log.atEnd())
+        lines += log.read(kChunk).count('\n');
+    return lines;
+}
+
+int runLongSession(TimedApplication &app, qint64 shortLines, bool logged)
 {
     WorkDir work;
     ModuleProcess module(work.filePath(QStringLiteral("module-input")));
@@ -397,6 +412,10 @@ int runLongSession(TimedApplication &app, qint64 shortLines)
     if (!port)
         return 1;
     printSessionHeader(ptyPath);
+    const QString logPath = work.filePath(QStringLiteral("session.log"));
+    auto *console = window.findChild<Console *>();
+    if (logged && !console->startLog(logPath))
+        return 1;
 
     const PhasePlan plans[] = {
         {Phase::ShortLines, shortLines},
@@ -405,8 +424,20 @@ int runLongSession(TimedApplication &app, qint64 shortLines)
     };
     Rig rig{app, window, *port, module};
     bool complete = true;
-    for (const PhasePlan &plan : plans)
-        complete = reportPhase(plan, runPhase(rig, plan)) && complete;
+    qint64 handled = 0;
+    for (const PhasePlan &plan : plans) {
+        const PhaseResult result = runPhase(rig, plan);
+        handled += result.handled;
+        complete = reportPhase(plan, result) && complete;
+    }
+    if (logged) {
+        console->stopLog();
+        const qint64 inLog = logLineCount(logPath);
+        std::printf("log file           %10lld lines of %lld handled: %s\n",
+                    static_cast<long long>(inLog), static_cast<long long>(handled),
+                    inLog == handled ? "all of them" : "INCOMPLETE");
+        complete = complete && inLog == handled;
+    }
 
     port->close();
     atlume::setPortLister({});

@@ -25,6 +25,80 @@
     </message>
 </context>
 <context>
+    <name>Console</name>
+    <message>
+        <source>—— 串口 %1，%2 ——</source>
+        <translation>—— Port %1, %2 ——</translation>
+    </message>
+    <message>
+        <source>[图片 %1]</source>
+        <translation>[Picture %1]</translation>
+    </message>
+    <message>
+        <source>↓ %1 行新消息</source>
+        <translation>↓ %1 new lines</translation>
+    </message>
+    <message>
+        <source>无法打开记录文件 %1：%2</source>
+        <translation>Cannot open the log file %1: %2</translation>
+    </message>
+    <message>
+        <source>写入记录文件 %1 失败，已停止记录：%2</source>
+        <translation>Writing to the log file %1 failed, logging stopped: %2</translation>
+    </message>
+    <message>
+        <source>无法保存到 %1：%2</source>
+        <translation>Cannot save to %1: %2</translation>
+    </message>
+    <message>
+        <source>显示时间戳</source>
+        <translation>Show timestamps</translation>
+    </message>
+    <message>
+        <source>停止记录（%1）</source>
+        <translation>Stop logging (%1)</translation>
+    </message>
+    <message>
+        <source>记录到文件…</source>
+        <translation>Log to file…</translation>
+    </message>
+    <message>
+        <source>保存为…</source>
+        <translation>Save as…</translation>
+    </message>
+    <message>
+        <source>查找…</source>
+        <translation>Find…</translation>
+    </message>
+    <message>
+        <source>记录到文件</source>
+        <translation>Log to file</translation>
+    </message>
+    <message>
+        <source>记录文件 (*.log);;所有文件 (*)</source>
+        <translation>Log files (*.log);;All files (*)</translation>
+    </message>
+    <message>
+        <source>保存为</source>
+        <translation>Save as</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt);;所有文件 (*)</source>
+        <translation>Text files (*.txt);;All files (*)</translation>
+    </message>
+</context>
+<context>
+    <name>ConsoleFindBar</name>
+    <message>
+        <source>查找</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>无匹配</source>
+        <translation>No match</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Atlume</source>
