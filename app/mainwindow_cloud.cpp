@@ -200,22 +200,25 @@ void MainWindow::topicModeClicked(bool checked, QPushButton *button, SendMode mo
 
 void MainWindow::on_subTopicBtn_clicked(bool checked)
 {
-    topicModeClicked(checked, ui->subTopicBtn, SendMode::Subscribe, tr("订阅主题"));
+    topicModeClicked(checked, ui->subTopicBtn, SendMode::Subscribe, tr("订阅主题", "send button"));
 }
 
 void MainWindow::on_unsubTopicBtn_clicked(bool checked)
 {
-    topicModeClicked(checked, ui->unsubTopicBtn, SendMode::Unsubscribe, tr("取消订阅"));
+    topicModeClicked(checked, ui->unsubTopicBtn, SendMode::Unsubscribe,
+                     tr("取消订阅", "send button"));
 }
 
 void MainWindow::on_releaseTopicMsgBtn_clicked(bool checked)
 {
-    topicModeClicked(checked, ui->releaseTopicMsgBtn, SendMode::Publish, tr("发布消息"));
+    topicModeClicked(checked, ui->releaseTopicMsgBtn, SendMode::Publish,
+                     tr("发布消息", "send button"));
 }
 
 void MainWindow::on_releaseTopicLongMsgBtn_clicked(bool checked)
 {
-    topicModeClicked(checked, ui->releaseTopicLongMsgBtn, SendMode::PublishLong, tr("发布长消息"));
+    topicModeClicked(checked, ui->releaseTopicLongMsgBtn, SendMode::PublishLong,
+                     tr("发布长消息", "send button"));
 }
 
 void MainWindow::setTopicFieldsVisible(bool visible)

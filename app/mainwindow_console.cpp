@@ -25,7 +25,7 @@ void MainWindow::send_order(const QString &order)
         ++sendCount;
         // A full-width colon and no blank here, an ASCII colon and a blank
         // where a port selection resets the count: both spellings are meant.
-        ui->orderHasSendLabel->setText(tr("已发送信息：") + QString::number(sendCount) + tr("条"));
+        ui->orderHasSendLabel->setText(tr("已发送信息：%1条").arg(sendCount));
     }
 
     // Wait in a nested event loop: replies are read, shown and recognised

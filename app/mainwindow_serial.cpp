@@ -129,8 +129,7 @@ void MainWindow::on_portListWidget_currentItemChanged(QListWidgetItem *current,
     ui->sendBtn->setDisabled(true);
     sendCount = 0;
     // An ASCII colon and a blank, unlike the label after a send: both are meant.
-    ui->orderHasSendLabel->setText(QStringLiteral("已发送信息: ") + QString::number(sendCount) +
-                                   QStringLiteral("条"));
+    ui->orderHasSendLabel->setText(tr("已发送信息: %1条").arg(sendCount));
 }
 
 void MainWindow::on_portListWidget_itemDoubleClicked(QListWidgetItem *item)

@@ -20,7 +20,8 @@ case "${1:-}" in
 --qt6)
     build="$root/build-qt6"
     options+=(-DATLUME_QT_MAJOR=6)
-    extra_packages=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-5compat-dev)
+    extra_packages=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-5compat-dev
+                    qt6-tools-dev qt6-l10n-tools qt6-translations-l10n)
     ;;
 esac
 bash "$root/tools/install-deps.sh" "${extra_packages[@]}"

@@ -504,6 +504,8 @@ void Console::showFindBar()
         connect(findBar, &ConsoleFindBar::findRequested, this,
                 [this](const QString &text, bool backward) {
                     findBar->setNoMatch(!find(text, backward));
+                    // The bar was sized without the status; make room for it.
+                    placeOverlays();
                 });
         connect(findBar, &ConsoleFindBar::closed, view, [this] { view->setFocus(); });
     }
