@@ -1,5 +1,6 @@
 #include "softapconnectwifi.h"
 
+#include "okcancelbuttons.h"
 #include "ui_softapconnectwifi.h"
 #include "wificonffile.h"
 
@@ -40,6 +41,7 @@ softAPConnectWifi::softAPConnectWifi(QString *ssid, QString *password, QWidget *
     : QDialog(parent), ui(new Ui::softAPConnectWifi), ssid(ssid), password(password)
 {
     ui->setupUi(this);
+    keepOkCancelTexts(ui->buttonBox);
     ui->qr_code_label->setPixmap(QPixmap(kGuidePicture));
     ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(false);
 

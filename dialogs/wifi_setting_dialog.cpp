@@ -1,5 +1,6 @@
 #include "wifi_setting_dialog.h"
 
+#include "okcancelbuttons.h"
 #include "ui_wifi_setting_dialog.h"
 #include "wificonffile.h"
 
@@ -11,6 +12,7 @@ wifi_setting_dialog::wifi_setting_dialog(QString *ssid, QString *password, QWidg
     : QDialog(parent), ui(new Ui::wifi_setting_dialog), ssid(ssid), password(password)
 {
     ui->setupUi(this);
+    keepOkCancelTexts(ui->buttonBox);
     ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(false);
     init_line_edit();
 }
