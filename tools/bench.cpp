@@ -73,7 +73,8 @@ Options parseOptions(const QCoreApplication &app)
         QStringLiteral("mqtt"),
         QStringLiteral("Publish [count] messages (default 1000) through a local Mosquitto broker "
                        "and the simulated module into the console."));
-    parser.addOptions({lines, pauses, longSession, sessionLines, soak, logged, extras, rounds, mqtt});
+    parser.addOptions(
+        {lines, pauses, longSession, sessionLines, soak, logged, extras, rounds, mqtt});
     parser.addPositionalArgument(QStringLiteral("count"),
                                  QStringLiteral("Cycles of --soak, messages of --mqtt."),
                                  QStringLiteral("[count]"));
