@@ -5,6 +5,8 @@
 #include "wificonffile.h"
 
 #include <QJsonObject>
+#include <QStringList>
+#include <algorithm>
 
 using atlume::SettingsContent;
 using atlume::WifiCredentials;
@@ -20,6 +22,17 @@ const QLatin1String kSoftApPassword("Password");
 QString stringMember(const QJsonObject &object, QLatin1String key)
 {
     return object.value(key).toString();
+}
+
+// Qt 5 sorts member names that hold U+0000 one way when parsing and another
+// when looking one up: such an object cannot find its own members, may keep a
+// name twice, and differs from an equal copy. What is saved is what Qt holds,
+// but comparing objects cannot judge it.
+bool namesHoldNul(const QJsonObject &object)
+{
+    const QStringList names = object.keys();
+    return std::any_of(names.begin(), names.end(),
+                       [](const QString &name) { return name.contains(QChar(0)); });
 }
 
 bool same(const WifiCredentials &a, const WifiCredentials &b)
@@ -42,6 +55,8 @@ void checkWifiConfig(const SettingsContent &before, const WifiCredentials &saved
     require(json.has_value(), "any other file is replaced");
     const SettingsContent after = fuzz::parseSettings(*json);
     require(same(atlume::wifiCredentialsOf(after), saved), "the credentials saved read back");
+    if (namesHoldNul(object))
+        return;
     QJsonObject expected = object;
     expected.insert(kWifiSsid, saved.ssid);
     expected.insert(kWifiPassword, saved.password);
