@@ -1,15 +1,23 @@
 // Talks to a module on a COM port the way Qt Serial Port does on Windows:
 // the port opened for overlapped I/O, reads started only when WaitCommEvent
 // announces received bytes (EV_RXCHAR). It sends "AT", then waits for the
-// announcement and reads the reply.
+// announcement and reads the reply. Then it starts that wait once more as
+// Qt Serial Port itself does (NtDeviceIoControlFile with a completion
+// routine and no event) and checks that the call returns at once, as
+// overlapped I/O must, while nothing is being received.
 //
 //   commprobe COMn [seconds]
 //
-// Exit status: 0 the reply came and was announced; 3 no announcement came,
-// yet a plain read finds the reply (the serial emulation does not report
-// received bytes); 4 nothing came back at all; 1 the port could not be
-// opened, set up or written.
+// Exit status: 0 the reply came and was announced, and the wait returned at
+// once; 3 no announcement came, yet a plain read finds the reply (the serial
+// emulation does not report received bytes); 4 nothing came back at all;
+// 5 the reply was announced, but the wait started as Qt starts it held its
+// caller until bytes arrived; 1 the port could not be opened, set up or
+// written.
 #include <windows.h>
+// After windows.h:
+#include <winioctl.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -74,6 +82,57 @@ std::string readFor(HANDLE port, DWORD milliseconds)
     return received;
 }
 
+bool sendAt(HANDLE port, DWORD milliseconds)
+{
+    static const char line[] = "AT\r\n";
+    Overlapped write;
+    DWORD count = 0;
+    return started(WriteFile(port, line, 4, nullptr, &write)) &&
+           finished(port, write, milliseconds, &count) && count == 4;
+}
+
+// What WaitCommEvent asks of the device.
+constexpr ULONG kWaitOnMask =
+    CTL_CODE(FILE_DEVICE_SERIAL_PORT, 18, METHOD_BUFFERED, FILE_ANY_ACCESS);
+
+using DeviceIoControlFile = NTSTATUS(NTAPI *)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID,
+                                              PIO_STATUS_BLOCK, ULONG, PVOID, ULONG, PVOID, ULONG);
+
+struct QtStyleWait {
+    HANDLE port;
+    IO_STATUS_BLOCK status{};
+    DWORD mask = 0;
+};
+
+VOID NTAPI ignoreCompletion(PVOID, PIO_STATUS_BLOCK, ULONG) {}
+
+DWORD WINAPI startQtStyleWait(LPVOID argument)
+{
+    auto *wait = static_cast<QtStyleWait *>(argument);
+    const auto control = reinterpret_cast<DeviceIoControlFile>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeviceIoControlFile")));
+    control(wait->port, nullptr, ignoreCompletion, nullptr, &wait->status, kWaitOnMask, nullptr, 0,
+            &wait->mask, sizeof wait->mask);
+    return 0;
+}
+
+// Whether the wait, started as Qt starts it while nothing is being received,
+// returned at once. If it did not, a line sent to the module releases it.
+bool qtStyleWaitReturns(HANDLE port, DWORD limit)
+{
+    QtStyleWait wait{port};
+    HANDLE thread = CreateThread(nullptr, 0, startQtStyleWait, &wait, 0, nullptr);
+    const bool returned = WaitForSingleObject(thread, 1000) == WAIT_OBJECT_0;
+    if (!returned) {
+        std::printf("the wait as Qt starts it holds its caller until bytes arrive\n");
+        sendAt(port, limit);
+        WaitForSingleObject(thread, limit);
+    }
+    CloseHandle(thread);
+    CancelIo(port);
+    return returned;
+}
+
 void show(const char *what, const std::string &bytes)
 {
     std::printf("%s:", what);
@@ -111,10 +170,7 @@ int main(int argc, char **argv)
     if (!waiting)
         std::printf("WaitCommEvent refused: error %lu\n", GetLastError());
 
-    static const char line[] = "AT\r\n";
-    Overlapped write;
-    if (!started(WriteFile(port, line, 4, nullptr, &write)) ||
-        !finished(port, write, limit, &count) || count != 4) {
+    if (!sendAt(port, limit)) {
         std::printf("cannot write to %s: error %lu\n", argv[1], GetLastError());
         return 1;
     }
@@ -132,8 +188,11 @@ int main(int argc, char **argv)
 
     const std::string reply = readFor(port, limit);
     show("read", reply);
-    CloseHandle(port);
     if (reply.find("OK\r\n") == std::string::npos)
         return 4;
-    return announced ? 0 : 3;
+    if (!announced)
+        return 3;
+    const bool returns = qtStyleWaitReturns(port, limit);
+    CloseHandle(port);
+    return returns ? 0 : 5;
 }

@@ -3,6 +3,7 @@
 #include "testsupport.h"
 
 #include "mainwindow.h"
+#include "uilanguage.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -56,6 +57,7 @@ private slots:
     void showsItsFirstTexts_data();
     void showsItsFirstTexts();
     void everyShownTextHasItsGlyphs();
+    void qtsOwnTextsAreFoundInChinese();
 };
 
 void TestWindowStart::listsTheSystemsPortsWithNoneSelected()
@@ -127,6 +129,15 @@ void TestWindowStart::everyShownTextHasItsGlyphs()
             QVERIFY2(character == '&' || metrics.inFontUcs4(character),
                      qPrintable(shown.first->objectName() + ": " + shown.second));
     }
+}
+
+// Qt's own texts (standard buttons, the console's context menu) come from
+// catalogues outside the program: the system's, or those that the Windows zip
+// carries beside it.
+void TestWindowStart::qtsOwnTextsAreFoundInChinese()
+{
+    const atlume::UiTranslations translations({QStringLiteral("zh-CN")});
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("取消"));
 }
 
 QTEST_MAIN(TestWindowStart)

@@ -97,8 +97,11 @@ build_qtserialport() {
     rm -rf "$work"
     mkdir -p "$work/build"
     tar -xf "$serialport_archive" -C "$work"
+    # The archive is a tag of the module's repository, without the forwarding
+    # headers that Qt's release archives carry: have qmake generate them as
+    # it does for a checkout.
     (cd "$work/build" &&
-        "$qt_prefix/bin/qmake" "$work/qtserialport-everywhere-src-$qt_version" &&
+        "$qt_prefix/bin/qmake" CONFIG+=git_build "$work/qtserialport-everywhere-src-$qt_version" &&
         nice -n 5 make -j"$jobs" &&
         make install)
     basename "$serialport_archive" >"$qt_prefix/.qtserialport-installed"
@@ -117,10 +120,24 @@ build=${ATLUME_WINDOWS_BUILD:-$root/build-windows}
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# The catalogue is compiled by this machine's Qt Linguist, which writes the
+# same files for every platform.
+linguist=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake/Qt5LinguistTools
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/dist/windows/mingw-w64-x86_64.cmake" \
-    -DCMAKE_PREFIX_PATH="$qt_prefix" -DCMAKE_BUILD_TYPE=Release -DATLUME_WERROR=ON \
+    -DCMAKE_PREFIX_PATH="$qt_prefix" -DQt5LinguistTools_DIR="$linguist" \
+    -DCMAKE_BUILD_TYPE=Release -DATLUME_WERROR=ON \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$wine" "${launcher[@]}"
 nice -n 5 cmake --build "$build" -j"$jobs"
+
+# Qt's own texts (standard buttons, context menus) in the user's language:
+# Debian's catalogues of the same Qt, found through a qt.conf beside each
+# program, in the build folder as in the zip.
+qt_catalogues=/usr/share/qt5/translations
+for dir in "$build" "$build/tests"; do
+    mkdir -p "$dir/qttranslations"
+    cp "$qt_catalogues"/qtbase_*.qm "$dir/qttranslations/"
+    printf '[Paths]\r\nPrefix = .\r\nTranslations = qttranslations\r\n' >"$dir/qt.conf"
+done
 
 # Windows' own DLLs only: Qt and the C++ runtime are inside the executable.
 imports=$("$cross-objdump" -p "$build/atlume.exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
@@ -129,14 +146,14 @@ if grep -Eiq '^(libstdc|libgcc|libwinpthread|qt5)' <<<"$imports"; then
     exit 1
 fi
 
-# The zip: one folder holding the program, its conf/ and a README, with the
-# licence texts of the Qt it carries.
+# The zip: one folder holding the program, qt.conf and the catalogues of Qt's
+# own texts, its conf/, a README, and the licence texts of the Qt it carries.
 version=$(sed -n 's/^project(Atlume VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 name=atlume-$version-windows-x86_64
 stage=$build/zip/$name
 rm -rf "$build/zip" "$build/$name.zip"
 mkdir -p "$stage/conf/portConf" "$stage/licenses/qt"
-cp "$build/atlume.exe" "$stage/"
+cp -r "$build/atlume.exe" "$build/qt.conf" "$build/qttranslations" "$stage/"
 cp "$root/conf/vertical_scroll_bar_style.qss" "$root/conf/SmartConfig_wifi_guid.png" \
     "$root/conf/softAP_wifi_guid.png" "$stage/conf/"
 sed "s/@VERSION@/$version/" "$root/dist/windows/README.txt" | sed 's/$/\r/' >"$stage/README.txt"
