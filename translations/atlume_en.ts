@@ -35,10 +35,6 @@
         <translation>[Picture %1]</translation>
     </message>
     <message>
-        <source>↓ %1 行新消息</source>
-        <translation>↓ %1 new lines</translation>
-    </message>
-    <message>
         <source>无法打开记录文件 %1：%2</source>
         <translation>Cannot open the log file %1: %2</translation>
     </message>
@@ -51,16 +47,41 @@
         <translation>Cannot save to %1: %2</translation>
     </message>
     <message>
+        <source>文件已被删除</source>
+        <translation>the file was removed</translation>
+    </message>
+</context>
+<context>
+    <name>ConsoleFindBar</name>
+    <message>
+        <source>查找</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>无匹配</source>
+        <translation>No match</translation>
+    </message>
+</context>
+<context>
+    <name>ConsoleFollower</name>
+    <message>
+        <source>↓ %1 行新消息</source>
+        <translation>↓ %1 new lines</translation>
+    </message>
+</context>
+<context>
+    <name>ConsoleMenu</name>
+    <message>
         <source>显示时间戳</source>
         <translation>Show timestamps</translation>
     </message>
     <message>
-        <source>停止记录（%1）</source>
-        <translation>Stop logging (%1)</translation>
-    </message>
-    <message>
         <source>记录到文件…</source>
         <translation>Log to file…</translation>
+    </message>
+    <message>
+        <source>停止记录（%1）</source>
+        <translation>Stop logging (%1)</translation>
     </message>
     <message>
         <source>保存为…</source>
@@ -85,17 +106,6 @@
     <message>
         <source>文本文件 (*.txt);;所有文件 (*)</source>
         <translation>Text files (*.txt);;All files (*)</translation>
-    </message>
-</context>
-<context>
-    <name>ConsoleFindBar</name>
-    <message>
-        <source>查找</source>
-        <translation>Find</translation>
-    </message>
-    <message>
-        <source>无匹配</source>
-        <translation>No match</translation>
     </message>
 </context>
 <context>

@@ -1,24 +1,23 @@
 #pragma once
 
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QTextCursor>
+#include "consolelog.h"
 
-class QAction;
-class QFile;
+#include <QObject>
+#include <QString>
+
+class ConsoleFind;
+class ConsoleFollower;
+class ConsoleMenu;
 class QMenu;
-class QPushButton;
 class QTextEdit;
 class QTime;
-class ConsoleFindBar;
 class ScrollbackLimiter;
 
 // The terminal's console: everything shown in the window's text view goes
 // through here. It shows the module's lines and the window's own paragraphs
-// as plain text, keeps the scrollback bounded, follows the end while the user
-// is at the bottom and has nothing selected, and offers timestamps, a log
-// file, find and save from the view's context menu.
+// as plain text, stamped when timestamps are on and written to the log when
+// one runs. Beside it: the follower keeps the user's view, the scrollback
+// limiter bounds what is kept, the finder finds and the menu offers it all.
 class Console : public QObject {
     Q_OBJECT
 
@@ -33,6 +32,7 @@ public:
     // The port whose lines arrive from now on: names the default log file,
     // and a running log notes the change.
     void setPortName(const QString &name);
+    QString portName() const { return port; }
 
     // Called once a read, before its lines are shown: the lines of one read
     // share one timestamp, and the view is painted at most every few ms.
@@ -44,13 +44,10 @@ public:
     // A picture on a line of its own; a log names its file.
     void appendPicture(const QString &path);
 
-    // Called on every change of the view's text: keeps the end in view while
-    // following, and the user's view where it was otherwise.
     void keepView();
-    // Jumps to the end and follows it again.
     void followEnd();
-    bool isFollowing() const { return following; }
-    int unseenLines() const { return unseen; }
+    bool isFollowing() const;
+    int unseenLines() const;
 
     bool timestampsShown() const { return timestamps; }
     void setTimestampsShown(bool shown);
@@ -59,61 +56,33 @@ public:
     // line saying why, when the file cannot be opened.
     bool startLog(const QString &path);
     void stopLog();
-    QString logPath() const;
+    QString logPath() const { return log.path(); }
     // Writes what the console shows into path in one step.
     bool saveTo(const QString &path);
 
-    // Selects the next (or previous) match of text, case-insensitively,
-    // wrapping around; false when there is none.
     bool find(const QString &text, bool backward = false);
     void showFindBar();
 
     ScrollbackLimiter *limiter() const { return scrollback; }
-    // The context menu: Qt's standard entries, then the console's own.
     QMenu *createContextMenu(const QPoint &position);
 
     static QString timestampText(const QTime &time);
 
 private:
-    bool atBottom() const;
-    void prepareInsert();
-    void finishInsert(int lines);
-    void userMovedView();
-    void rememberViewTop();
-    void restoreViewTop();
-    void noteContentsChange(int position, int charsRemoved, int charsAdded);
-    void updateIndicator();
-    void placeOverlays();
-    void showContextMenu(const QPoint &position);
-    void chooseLogFile();
-    void chooseSaveFile();
-    void writeLogLines(const QString &text);
-    void flushLog();
-    void logFailed(const QString &reason);
+    void insertAtEnd(const QString &text, bool ownLine, int lines);
+    void writeLog(const QString &text);
     void holdPainting();
     QString currentStamp() const;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
     QTextEdit *view;
     ScrollbackLimiter *scrollback;
-    QPushButton *indicator;
-    ConsoleFindBar *findBar = nullptr;
+    ConsoleFollower *follower;
+    ConsoleFind *finder;
+    ConsoleMenu *menu;
     QString settingsPath;
-    QString portName;
-
-    bool following = true;
-    bool inserting = false;
-    int unseen = 0;
-    // The first line at the top of the view while not following, and how far
-    // into it the view starts.
-    QTextCursor viewTop;
-    int viewTopPosition = 0;
-    int viewTopOffset = 0;
-    bool viewTopDropped = false;
-    bool viewTopStale = false;
+    QString port;
 
     bool timestamps = false;
     QString readStamp;
-
-    QFile *log = nullptr;
+    atlume::ConsoleLog log;
 };
