@@ -1,42 +1,38 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
-#include "commandhistory.h"
+#include "cloudcontrols.h"
+#include "commandbox.h"
 #include "console.h"
-#include "mouseposition.h"
+#include "foldbutton.h"
+#include "inputmodes.h"
+#include "portlist.h"
 #include "settingsfile.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QToolButton>
 
 namespace {
-constexpr int kZoneWidth = 13;
-constexpr int kZoneHalfHeight = 50;
-constexpr int kZoneHeight = 100;
-
 const char kGroupBoxStyle[] = "#groupBox{border: none;}";
 
-// The hover zone over the console, which is also the tool button's geometry.
-QRect extendZone(const QWidget *console)
-{
-    return QRect(console->width() - kZoneWidth, console->height() / 2 - kZoneHalfHeight, kZoneWidth,
-                 kZoneHeight);
-}
+const QString kSmartConfigGuidePicture = QStringLiteral("./conf/SmartConfig_wifi_guid.png");
 
-// The same strip in the console's vertical scroll bar's own coordinates.
-QRect scrollBarZone(const QWidget *bar)
+// Shown when the module has started SmartConfig, after the line that says so.
+void printSmartConfigGuide(Console *console)
 {
-    return QRect(0, bar->height() / 2 - kZoneHalfHeight, kZoneWidth, kZoneHeight);
+    console->appendParagraph(MainWindow::tr("  SmartConfig配网方式需要使用搭配Lumaro小程序使用"));
+    console->appendParagraph(
+        MainWindow::tr("  请使用Taviq或者Lumaro小程序扫描下面的二维码配合操作。\r\n"));
+    console->appendPicture(kSmartConfigGuidePicture);
 }
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent), ui(new Ui::MainWindow), serialPort(new QSerialPort(this))
+    : QMainWindow(parent), ui(new Ui::MainWindow), serialPort(new QSerialPort(this)),
+      lostDevice(serialPort)
 {
     qRegisterMetaType<DEVICE_SIGNAL>("DEVICE_SIGNAL");
     ui->setupUi(this);
@@ -65,36 +61,35 @@ void MainWindow::init()
     ui->portListWidget->setToolTip(tr("  双击串口名称可对通讯模组串口属性进行设置。"));
     ui->inputGroupBox->setStyleSheet(QLatin1String(kGroupBoxStyle));
 
+    inputModes = new InputModes({ui->sendBtn, ui->orderPlainTextEdit, ui->ATorderModeBtn,
+                                 ui->topicLabel, ui->topicLineEdit, ui->qosLabel, ui->qosComboBox,
+                                 ui->productIDLineEdit, ui->deviceNameLineEdit},
+                                this);
     ui->qosComboBox->setCurrentIndex(0);
-    setTopicFieldsVisible(false);
+    inputModes->setTopicFieldsVisible(false);
 
-    setupConsole();
-    ui->orderPlainTextEdit->installEventFilter(this);
-    // Keyboard focus entering the port list must never choose a port by itself.
-    ui->portListWidget->installEventFilter(this);
-
-    setup_toolBtn_extendArea();
-
-    connect(serialPort, &QSerialPort::readyRead, this, &MainWindow::serialPort_readyRead);
-}
-
-void MainWindow::setupConsole()
-{
     console = new Console(ui->textBrowser);
     console->setSettingsPath(QStringLiteral("./conf/console.json"));
-    history = new CommandHistory(ui->orderPlainTextEdit);
-
     ui->textBrowser->viewport()->installEventFilter(this);
     QScrollBar *bar = ui->textBrowser->verticalScrollBar();
     bar->setAttribute(Qt::WA_MouseTracking);
     bar->installEventFilter(this);
     bar->setStyleSheet(
         atlume::readStyleSheet(QStringLiteral("./conf/vertical_scroll_bar_style.qss")));
+
+    commandBox = new CommandBox(ui->orderPlainTextEdit);
+    ui->orderPlainTextEdit->installEventFilter(this);
+    new PortList(ui->portListWidget);
+
+    setup_toolBtn_extendArea();
+
+    connect(serialPort, &QSerialPort::readyRead, this, &MainWindow::serialPort_readyRead);
 }
 
 void MainWindow::setup_toolBtn_extendArea()
 {
-    createExtendToolBtn();
+    foldButton = new FoldButton(ui->textBrowser, ui->extendGroupBox);
+    extendToolBtn = foldButton->button();
 
     // Through tr(), unlike the same sheet set on inputGroupBox in init():
     // a translator installed at run time sees these selectors as texts.
@@ -102,13 +97,31 @@ void MainWindow::setup_toolBtn_extendArea()
     ui->IoTDeviceInFoGroupBox->setStyleSheet(QObject::tr(kGroupBoxStyle));
     ui->extendGroupBox->setStyleSheet(QObject::tr(kGroupBoxStyle));
 
+    extendToolBtn->installEventFilter(this);
     ui->extendGroupBox->installEventFilter(this);
     ui->IoTDeviceInFoGroupBox->installEventFilter(this);
     ui->modeGroupBox->installEventFilter(this);
 
+    connect(extendToolBtn, &QToolButton::clicked, this, &MainWindow::extendToolBtn_clicked);
+    extendToolBtn->hide();
+
     ui->connect_wifi_btn->setCurrentIndex(1);
     extendAreaWidth = ui->extendGroupBox->width();
 
+    cloudControls = new CloudControls(
+        {ui->connect_wifi_btn,
+         ui->connectNimbrelCloudBtn,
+         ui->set_dev_conf_btn,
+         ui->ATorderModeBtn,
+         {ui->productIDLineEdit, ui->deviceNameLineEdit, ui->deviceSecretLineEdit},
+         {ui->cmdtimeout_spinbox, ui->keepalive_spinbox, ui->clean_session_combobox,
+          ui->reconnect_combobox},
+         {ui->subTopicBtn, ui->unsubTopicBtn, ui->releaseTopicMsgBtn, ui->releaseTopicLongMsgBtn}},
+        this);
+    connect(cloudControls, &CloudControls::atModeWanted, this,
+            [this] { on_ATorderModeBtn_clicked(false); });
+    connect(cloudControls, &CloudControls::smartConfigGuideWanted, this,
+            [this] { printSmartConfigGuide(console); });
     reset_extend_area_btns();
     disable_device_info_edits();
     disable_mqtt_conf_widgets();
@@ -126,17 +139,6 @@ void MainWindow::setup_toolBtn_extendArea()
             &MainWindow::set_extend_area_btns_by_device_return);
 }
 
-void MainWindow::createExtendToolBtn()
-{
-    extendToolBtn = new QToolButton(ui->textBrowser);
-    extendToolBtn->setFont(QFont(QStringLiteral("NSimSun"), 16));
-    // Leaving the button must hide it, and not every style sends hover-leave events.
-    extendToolBtn->setAttribute(Qt::WA_Hover);
-    extendToolBtn->installEventFilter(this);
-    connect(extendToolBtn, &QToolButton::clicked, this, &MainWindow::extendToolBtn_clicked);
-    extendToolBtn->hide();
-}
-
 void MainWindow::extendToolBtn_clicked()
 {
     if (ui->extendGroupBox->isHidden()) {
@@ -152,101 +154,21 @@ void MainWindow::extendToolBtn_clicked()
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    bool handled = false;
-    if (watched == ui->textBrowser->verticalScrollBar())
-        handled = consoleScrollBarEvent(event);
-    else if (watched == ui->textBrowser->viewport())
-        consoleViewportEvent(event);
-    else if (watched == extendToolBtn)
-        extendToolBtnEvent(event);
-    else if (watched == ui->extendGroupBox)
-        extendGroupBoxEvent();
-    else if (watched == ui->orderPlainTextEdit)
-        handled = commandBoxEvent(event);
-    else if (watched == ui->portListWidget)
-        handled = portListEvent(event);
-    return handled || QMainWindow::eventFilter(watched, event);
-}
-
-bool MainWindow::consoleScrollBarEvent(QEvent *event)
-{
-    if (event->type() != QEvent::MouseMove || !extendToolBtn)
-        return false;
-    const auto *move = static_cast<QMouseEvent *>(event);
-    QScrollBar *bar = ui->textBrowser->verticalScrollBar();
-    // A drag of the scroll bar must go on, whatever it passes over.
-    if (move->buttons() != Qt::NoButton || !scrollBarZone(bar).contains(mousePosition(move)))
-        return false;
-    bar->hide();
-    extendToolBtn->setGeometry(extendZone(ui->textBrowser));
-    extendToolBtn->show();
-    return true;
-}
-
-void MainWindow::consoleViewportEvent(QEvent *event)
-{
-    if (event->type() != QEvent::MouseMove || !extendToolBtn)
-        return;
-    const auto *move = static_cast<QMouseEvent *>(event);
-    const QRect zone = extendZone(ui->textBrowser);
-    if (!zone.contains(mousePosition(move))) {
-        hideExtendToolBtn();
-        return;
+    if (foldButton && foldButton->filter(watched, event))
+        return true;
+    if (watched == ui->orderPlainTextEdit) {
+        switch (CommandBox::keyAction(event)) {
+        case CommandBox::KeyAction::Send:
+            on_sendBtn_clicked();
+            return true;
+        case CommandBox::KeyAction::LineBreak:
+            ui->orderPlainTextEdit->insertPlainText(QStringLiteral("\n"));
+            return true;
+        case CommandBox::KeyAction::None:
+            break;
+        }
     }
-    extendToolBtn->setGeometry(zone);
-    if (ui->extendGroupBox->isHidden()) {
-        extendToolBtn->setText(QStringLiteral("▶"));
-        extendToolBtn->setToolTip(tr(" 打开扩展区域"));
-    } else {
-        extendToolBtn->setText(QStringLiteral("◀"));
-        extendToolBtn->setToolTip(tr(" 关闭扩展区域"));
-    }
-    extendToolBtn->show();
-}
-
-void MainWindow::extendToolBtnEvent(QEvent *event)
-{
-    if (event->type() == QEvent::HoverLeave)
-        hideExtendToolBtn();
-}
-
-void MainWindow::extendGroupBoxEvent()
-{
-    if (extendToolBtn)
-        extendToolBtn->hide();
-}
-
-void MainWindow::hideExtendToolBtn()
-{
-    ui->textBrowser->verticalScrollBar()->show();
-    extendToolBtn->hide();
-}
-
-bool MainWindow::commandBoxEvent(QEvent *event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const auto *key = static_cast<QKeyEvent *>(event);
-    if (key->key() != Qt::Key_Return)
-        return false;
-    if (key->modifiers() == Qt::AltModifier)
-        ui->orderPlainTextEdit->insertPlainText(QStringLiteral("\n"));
-    else
-        on_sendBtn_clicked();
-    return true;
-}
-
-bool MainWindow::portListEvent(QEvent *event)
-{
-    if (event->type() != QEvent::FocusIn || ui->portListWidget->currentItem())
-        return false;
-    // Given focus without a current row, the list makes its first row
-    // current, which would switch the working port although nobody chose
-    // it. Let the list take focus with its signals blocked, then undo that.
-    const QSignalBlocker blocker(ui->portListWidget);
-    static_cast<QObject *>(ui->portListWidget)->event(event);
-    ui->portListWidget->setCurrentItem(nullptr);
-    return true;
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::on_deviceIoTInfoToolBtn_clicked()

@@ -2,14 +2,17 @@
 
 #include "devicesignal.h"
 #include "linereceiver.h"
+#include "serialerrors.h"
 
-#include <QList>
 #include <QMainWindow>
 #include <QSerialPort>
 #include <QString>
 
-class CommandHistory;
+class CloudControls;
+class CommandBox;
 class Console;
+class FoldButton;
+class InputModes;
 class QListWidgetItem;
 class QPushButton;
 class QToolButton;
@@ -47,19 +50,6 @@ public:
     void disable_topic_btns();
     void add_mode_btn(QPushButton *button);
     void check_mode_btn_only(QPushButton *button);
-
-    // What sendBtn sends; the values are fixed.
-    enum class SendMode {
-        AtCommand = 0,
-        Subscribe = 1,
-        Unsubscribe = 2,
-        Publish = 3,
-        PublishLong = 4
-    };
-
-    int orderMode() const { return int(order_mode); }
-    // The connect_wifi_btn item offered again after Wi-Fi is lost or provisioning ends.
-    int wifiMethodIndex() const { return wifi_method_index; }
 
 signals:
     void device_return_signal(DEVICE_SIGNAL signal_num);
@@ -101,48 +91,12 @@ private:
     int extendAreaWidth = 0;
     QSerialPort *serialPort;
 
-    SendMode order_mode = SendMode::AtCommand;
-    int wifi_method_index = 1;
-    QList<QPushButton *> mode_btns;
     atlume::LineReceiver receiver;
-    bool portGone = false;
+    atlume::LostDeviceDetector lostDevice;
     int commandPauseMs = kDefaultCommandPauseMs;
     Console *console = nullptr;
-    CommandHistory *history = nullptr;
-
-    // Start-up.
-    void setupConsole();
-    void createExtendToolBtn();
-
-    // The event filter, one watched object each.
-    bool consoleScrollBarEvent(QEvent *event);
-    void consoleViewportEvent(QEvent *event);
-    void extendToolBtnEvent(QEvent *event);
-    void extendGroupBoxEvent();
-    void hideExtendToolBtn();
-    bool commandBoxEvent(QEvent *event);
-    bool portListEvent(QEvent *event);
-
-    // Serial link.
-    void recoverFromLostDevice();
-
-    // AT console.
-    bool clearIfBlank(const QString &boxText);
-    void publishFromBox();
-    void clearReceiveState();
-    void setTopicFieldsVisible(bool visible);
-    void enterTopicMode(QPushButton *button, SendMode mode, const QString &sendText);
-    void topicModeClicked(bool checked, QPushButton *button, SendMode mode,
-                          const QString &sendText);
-
-    // Cloud controls.
-    void offerWifiStopItem(const QString &text);
-    void restoreWifiMethodItem();
-    void setWifiStopItemAvailable(bool available);
-    void showWifiDisconnected();
-    void showMqttConnected();
-    void showMqttDisconnected();
-
-    // Device provisioning.
-    void runDialogForWifi(bool softAp);
+    CommandBox *commandBox = nullptr;
+    FoldButton *foldButton = nullptr;
+    CloudControls *cloudControls = nullptr;
+    InputModes *inputModes = nullptr;
 };

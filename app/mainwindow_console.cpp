@@ -2,8 +2,9 @@
 #include "mainwindow.h"
 
 #include "atcommands.h"
-#include "commandhistory.h"
+#include "commandbox.h"
 #include "console.h"
+#include "inputmodes.h"
 #include "replyrecogniser.h"
 #include "ui_mainwindow.h"
 
@@ -15,7 +16,7 @@ void MainWindow::send_order(const QString &order)
 {
     // The module sends no status line when it leaves Wi-Fi, so the window reports
     // the drop itself, before the write, and the controls reset even if it fails.
-    if (order == QLatin1String("AT+CWQAP"))
+    if (atlume::at::isLeaveAccessPoint(order))
         emit device_return_signal(WIFI_DISCONNECTED);
 
     const QByteArray line = atlume::at::wireLine(order);
@@ -41,58 +42,41 @@ void MainWindow::send_order(const QString &order)
 
 void MainWindow::on_sendBtn_clicked()
 {
-    const QString boxText = ui->orderPlainTextEdit->document()->toPlainText();
+    const QString boxText = commandBox->text();
     // Whoever sends wants to see the reply.
     console->followEnd();
-    switch (order_mode) {
-    case SendMode::AtCommand:
-        if (!clearIfBlank(boxText)) {
-            history->add(boxText);
-            send_order(atlume::at::commandFromBox(boxText));
-        }
-        return;
-    case SendMode::Subscribe:
+    const InputModes::Mode mode = inputModes->mode();
+    if (mode == InputModes::Subscribe) {
         send_order(
             atlume::at::subscribe(ui->topicLineEdit->text(), ui->qosComboBox->currentIndex()));
         return;
-    case SendMode::Unsubscribe:
+    }
+    if (mode == InputModes::Unsubscribe) {
         send_order(atlume::at::unsubscribe(ui->topicLineEdit->text()));
         return;
-    case SendMode::Publish:
-    case SendMode::PublishLong:
-        if (!clearIfBlank(boxText)) {
-            history->add(boxText);
-            publishFromBox();
-        }
+    }
+    if (commandBox->clearIfBlank())
+        return;
+    commandBox->remember(boxText);
+    if (mode == InputModes::AtCommand) {
+        send_order(atlume::at::commandFromBox(boxText));
         return;
     }
-}
-
-bool MainWindow::clearIfBlank(const QString &boxText)
-{
-    if (!atlume::at::isBlank(boxText))
-        return false;
-    ui->orderPlainTextEdit->clear();
-    ui->orderPlainTextEdit->setFocus(Qt::MouseFocusReason);
-    return true;
-}
-
-void MainWindow::publishFromBox()
-{
     const QString topic = ui->topicLineEdit->text();
     const int qos = ui->qosComboBox->currentIndex();
-    const QString message = ui->orderPlainTextEdit->document()->toPlainText();
-    if (order_mode == SendMode::Publish) {
-        send_order(atlume::at::publish(topic, qos, message));
+    if (mode == InputModes::Publish) {
+        send_order(atlume::at::publish(topic, qos, boxText));
         return;
     }
-    send_order(atlume::at::publishLongHeader(topic, qos, message));
+    // A long message goes as a second line, after the module has read the
+    // first; the console shows it between rules meanwhile.
+    send_order(atlume::at::publishLongHeader(topic, qos, boxText));
     const QString rule(38, QLatin1Char('"'));
     console->appendParagraph(rule);
     console->appendParagraph(QStringLiteral("The long message: "));
-    console->appendParagraph(atlume::at::escapeQuotesAndCommas(message));
+    console->appendParagraph(atlume::at::escapeQuotesAndCommas(boxText));
     console->appendParagraph(rule);
-    send_order(atlume::at::escapeMessage(message));
+    send_order(atlume::at::escapeMessage(boxText));
 }
 
 void MainWindow::on_cleanBtn_clicked()
@@ -135,9 +119,4 @@ void MainWindow::serialPort_readyRead()
         }
     }
     console->showReceived(pending);
-}
-
-void MainWindow::clearReceiveState()
-{
-    receiver.reset();
 }

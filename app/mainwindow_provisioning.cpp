@@ -2,10 +2,10 @@
 #include "mainwindow.h"
 
 #include "atcommands.h"
+#include "cloudcontrols.h"
 #include "console.h"
-#include "softapconnectwifi.h"
 #include "ui_mainwindow.h"
-#include "wifi_setting_dialog.h"
+#include "wificredentials.h"
 
 void MainWindow::on_set_dev_conf_btn_clicked()
 {
@@ -21,57 +21,42 @@ void MainWindow::on_set_dev_conf_btn_clicked()
 
 void MainWindow::on_connect_wifi_btn_clicked()
 {
+    using Action = CloudControls::WifiAction;
+    using atlume::WifiCredentialsFor;
     // Disabled until the module answers, so a second press cannot start a
     // second operation.
     ui->connect_wifi_btn->setDisabled(true);
 
-    switch (ui->connect_wifi_btn->currentIndex()) {
-    case 0: {
-        const QString action = ui->connect_wifi_btn->currentText();
-        if (action == tr("断开WiFi"))
-            send_order(QStringLiteral("AT+CWQAP"));
-        else if (action == tr("停止SmartConfig配网"))
-            send_order(QStringLiteral("AT+KQSTOPSMART"));
-        else if (action == tr("停止softAP配网"))
-            send_order(QStringLiteral("AT+KQSTOPSAP"));
+    const Action action = cloudControls->wifiAction();
+    switch (action) {
+    case Action::Disconnect:
+        send_order(atlume::at::leaveAccessPoint());
         return;
-    }
-    case 1:
-        runDialogForWifi(false);
+    case Action::StopSmartConfig:
+        send_order(atlume::at::stopSmartConfig());
         return;
-    case 2:
-        send_order(QStringLiteral("AT+KQSTARTSMART"));
+    case Action::StopSoftAp:
+        send_order(atlume::at::stopSoftAp());
         return;
-    default:
-        runDialogForWifi(true);
+    case Action::SmartConfig:
+        send_order(atlume::at::startSmartConfig());
         return;
-    }
-}
-
-void MainWindow::runDialogForWifi(bool softAp)
-{
-    QString ssid;
-    QString password;
-    if (softAp) {
-        softAPConnectWifi dialog(&ssid, &password, this);
-        // Its form does not make it modal, and show() before exec() would leave it so.
-        dialog.setModal(true);
-        dialog.show();
-        dialog.exec();
-    } else {
-        wifi_setting_dialog dialog(&ssid, &password, this);
-        dialog.show();
-        dialog.exec();
+    case Action::JoinDirectly:
+    case Action::SoftAp:
+        break;
     }
 
-    if (ssid.isEmpty() || password.isEmpty()) {
+    const bool softAp = action == Action::SoftAp;
+    const auto credentials = atlume::askWifiCredentials(
+        softAp ? WifiCredentialsFor::SoftAp : WifiCredentialsFor::DirectJoin, this);
+    if (!credentials) {
         ui->connect_wifi_btn->setEnabled(true);
         return;
     }
     if (softAp) {
-        send_order(atlume::at::startSoftAp(ssid, password));
+        send_order(atlume::at::startSoftAp(credentials->ssid, credentials->password));
     } else {
-        send_order(QStringLiteral("AT+CWMODE=1"));
-        send_order(atlume::at::joinAccessPoint(ssid, password));
+        send_order(atlume::at::stationMode());
+        send_order(atlume::at::joinAccessPoint(credentials->ssid, credentials->password));
     }
 }

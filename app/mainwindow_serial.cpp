@@ -2,8 +2,9 @@
 // the per-port settings file.
 #include "mainwindow.h"
 
+#include "atcommands.h"
+#include "cloudcontrols.h"
 #include "console.h"
-#include "linehangup.h"
 #include "portconf.h"
 #include "portenumerator.h"
 #include "seriportconfsetting.h"
@@ -22,50 +23,14 @@ QString listedName(const QSerialPort *port)
     return atlume::sim::listedPortName(port->portName());
 }
 
-const char *serialErrorText(QSerialPort::SerialPortError error)
+// The port is closed, or cannot be opened until it is chosen again: there is
+// nothing to type into and nothing to send. connectBtn offers to open it.
+void showPortAtRest(Ui::MainWindow *ui, bool openable)
 {
-    switch (error) {
-    case QSerialPort::NoError:
-        return nullptr;
-    case QSerialPort::DeviceNotFoundError:
-        return "An error occurred while attempting to open an non-existing device.";
-    case QSerialPort::PermissionError:
-        return "An error occurred while attempting to open an already opened device by another "
-               "process or a user not having enough permission and credentials to open.";
-    case QSerialPort::OpenError:
-        return "An error occurred while attempting to open an already opened device in this "
-               "object.";
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    // Gone from Qt 6, where the hardware errors are no longer reported.
-    case QSerialPort::ParityError:
-        return "Parity error detected by the hardware while reading data. This value is "
-               "obsolete. We strongly advise against using it in new code.";
-    case QSerialPort::FramingError:
-        return "Framing error detected by the hardware while reading data. This value is "
-               "obsolete. We strongly advise against using it in new code.";
-    case QSerialPort::BreakConditionError:
-        return "Break condition detected by the hardware on the input line. This value is "
-               "obsolete. We strongly advise against using it in new code.";
-#endif
-    case QSerialPort::WriteError:
-        return "An I/O error occurred while writing the data.";
-    case QSerialPort::ReadError:
-        return "An I/O error occurred while reading the data.";
-    case QSerialPort::ResourceError:
-        return "An I/O error occurred when a resource becomes unavailable, e.g. when the device "
-               "is unexpectedly removed from the system.";
-    case QSerialPort::UnsupportedOperationError:
-        return "The requested device operation is not supported or prohibited by the running "
-               "operating system.";
-    case QSerialPort::UnknownError:
-        return "An unidentified error occurred.";
-    case QSerialPort::TimeoutError:
-        return "A timeout error occurred. This value was introduced in QtSerialPort 5.2.";
-    case QSerialPort::NotOpenError:
-        return "This error occurs when an operation is executed that can only be successfully "
-               "performed if the device is open. This value was introduced in QtSerialPort 5.2.";
-    }
-    return nullptr;
+    ui->connectBtn->setText(QStringLiteral("Connect"));
+    ui->connectBtn->setEnabled(openable);
+    ui->orderPlainTextEdit->setDisabled(true);
+    ui->sendBtn->setDisabled(true);
 }
 } // namespace
 
@@ -92,12 +57,9 @@ void MainWindow::on_scanPortBtn_clicked()
     currentPortName.clear();
     if (serialPort->isOpen())
         serialPort->close();
-    clearReceiveState();
-    ui->connectBtn->setText(QStringLiteral("Connect"));
-    ui->connectBtn->setDisabled(true);
+    receiver.reset();
     ui->textBrowser->clear();
-    ui->orderPlainTextEdit->setDisabled(true);
-    ui->sendBtn->setDisabled(true);
+    showPortAtRest(ui, false);
 }
 
 void MainWindow::on_portListWidget_currentItemChanged(QListWidgetItem *current,
@@ -114,19 +76,16 @@ void MainWindow::on_portListWidget_currentItemChanged(QListWidgetItem *current,
     console->setPortName(currentPortName);
     if (serialPort->isOpen())
         serialPort->close();
-    portGone = false;
-    ui->connectBtn->setText(QStringLiteral("Connect"));
-    ui->connectBtn->setEnabled(true);
+    lostDevice.rearm();
     serialPort->setPortName(atlume::sim::portLocation(current->text()));
     load_port_conf();
     disable_device_info_edits();
     disable_mqtt_conf_widgets();
     reset_extend_area_btns();
     // Half a line from the port left must not be completed by the next one.
-    clearReceiveState();
+    receiver.reset();
     ui->textBrowser->clear();
-    ui->orderPlainTextEdit->setDisabled(true);
-    ui->sendBtn->setDisabled(true);
+    showPortAtRest(ui, true);
     sendCount = 0;
     // An ASCII colon and a blank, unlike the label after a send: both are meant.
     ui->orderHasSendLabel->setText(tr("已发送信息: %1条").arg(sendCount));
@@ -199,7 +158,7 @@ void MainWindow::on_connectBtn_clicked()
     if (!serialPort->isOpen()) {
         if (!serialPort->open(QIODevice::ReadWrite))
             return;
-        portGone = false;
+        lostDevice.rearm();
         ui->connectBtn->setText(QStringLiteral("Disconnect"));
         ui->orderPlainTextEdit->setEnabled(true);
         ui->sendBtn->setText(tr("发送"));
@@ -209,20 +168,18 @@ void MainWindow::on_connectBtn_clicked()
         console->appendParagraph(
             tr("    如果发现乱码，很有可能是波特率设置错误，请双击串口设备名，以调整波特率。\n"));
         enable_extend_area_btns();
-        setWifiStopItemAvailable(false);
+        cloudControls->setStopItemAvailable(false);
         ui->connect_wifi_btn->setCurrentIndex(1);
         ui->ATorderModeBtn->setChecked(true);
-        send_order(QStringLiteral("AT+CIPSTATUS"));
-        send_order(QStringLiteral("AT+KQMQTTSTATE?"));
+        send_order(atlume::at::wifiStatusQuery());
+        send_order(atlume::at::mqttStateQuery());
         return;
     }
 
     serialPort->close();
     console->appendParagraph(tr("串口 ") + listedName(serialPort) + tr(" 已关闭。"));
-    ui->connectBtn->setText(QStringLiteral("Connect"));
     ui->sendBtn->setText(tr("发送"));
-    ui->sendBtn->setDisabled(true);
-    ui->orderPlainTextEdit->setDisabled(true);
+    showPortAtRest(ui, true);
     reset_extend_area_btns();
     disable_device_info_edits();
     disable_mqtt_conf_widgets();
@@ -230,39 +187,21 @@ void MainWindow::on_connectBtn_clicked()
 
 void MainWindow::printSerialError(QSerialPort::SerialPortError serialPortErrno)
 {
-    // Once the device is known to be gone, the port keeps reporting the same
-    // failure until the queued recovery closes it; one line is enough.
-    if (portGone)
-        return;
-
-    // A hung-up tty (a pulled USB adapter) reads end-of-file, which Qt reports
-    // as a read error over and over instead of a resource error. Treat it as
-    // what it is.
-    if (serialPortErrno == QSerialPort::ReadError && atlume::lineHungUp(*serialPort))
-        serialPortErrno = QSerialPort::ResourceError;
-
-    if (const char *text = serialErrorText(serialPortErrno))
+    const QSerialPort::SerialPortError error = lostDevice.take(serialPortErrno);
+    if (const char *text = atlume::serialErrorText(error))
         console->appendParagraph(QString::fromLatin1(text));
-
-    if (serialPortErrno == QSerialPort::ResourceError) {
-        portGone = true;
-        // The error arrives from inside the port's own notifier; close the
-        // port once that has returned.
-        QTimer::singleShot(0, this, &MainWindow::recoverFromLostDevice);
-    }
-}
-
-void MainWindow::recoverFromLostDevice()
-{
-    on_scanPortBtn_clicked();
-    // A port that is still listed stays selected: close it so that
-    // connectBtn can open it again.
-    if (serialPort->isOpen())
-        serialPort->close();
-    portGone = false;
-    ui->connectBtn->setText(QStringLiteral("Connect"));
-    ui->connectBtn->setEnabled(!currentPortName.isEmpty());
-    ui->orderPlainTextEdit->setDisabled(true);
-    ui->sendBtn->setDisabled(true);
-    reset_extend_area_btns();
+    if (error != QSerialPort::ResourceError)
+        return;
+    // The error arrives from inside the port's own notifier; recover once
+    // that has returned.
+    QTimer::singleShot(0, this, [this] {
+        on_scanPortBtn_clicked();
+        // A port that is still listed stays selected: close it, so that
+        // connectBtn can open it again once the device is back.
+        if (serialPort->isOpen())
+            serialPort->close();
+        lostDevice.rearm();
+        showPortAtRest(ui, !currentPortName.isEmpty());
+        reset_extend_area_btns();
+    });
 }

@@ -35,6 +35,52 @@ QString commandFromBox(const QString &boxText)
     return order;
 }
 
+QString wifiStatusQuery()
+{
+    return QStringLiteral("AT+CIPSTATUS");
+}
+
+QString mqttStateQuery()
+{
+    return QStringLiteral("AT+KQMQTTSTATE?");
+}
+
+QString leaveAccessPoint()
+{
+    return QStringLiteral("AT+CWQAP");
+}
+
+bool isLeaveAccessPoint(const QString &order)
+{
+    // The whole line, exactly: "at+cwqap" or "AT+CWQAP?" is another command.
+    return order == leaveAccessPoint();
+}
+
+QString stationMode()
+{
+    return QStringLiteral("AT+CWMODE=1");
+}
+
+QString startSmartConfig()
+{
+    return QStringLiteral("AT+KQSTARTSMART");
+}
+
+QString stopSmartConfig()
+{
+    return QStringLiteral("AT+KQSTOPSMART");
+}
+
+QString stopSoftAp()
+{
+    return QStringLiteral("AT+KQSTOPSAP");
+}
+
+QString mqttDisconnect()
+{
+    return QStringLiteral("AT+KQMQTTDISCONN");
+}
+
 QString deviceInfo(const QString &productId, const QString &deviceName, const QString &deviceSecret)
 {
     return QStringLiteral("AT+KQDEVINFOSET=1,") + quoted(productId) + QLatin1Char(',') +

@@ -16,6 +16,20 @@ bool isBlank(const QString &text);
 // The command box as one line: CRs removed, each LF turned into a blank.
 QString commandFromBox(const QString &boxText);
 
+// The two queries that tell the window the module's state after the port opens.
+QString wifiStatusQuery();
+QString mqttStateQuery();
+
+// Leaving Wi-Fi: the module reports nothing when it does, so the window reports
+// the drop itself whenever this line goes out.
+QString leaveAccessPoint();
+bool isLeaveAccessPoint(const QString &order);
+QString stationMode();
+QString startSmartConfig();
+QString stopSmartConfig();
+QString stopSoftAp();
+QString mqttDisconnect();
+
 QString deviceInfo(const QString &productId, const QString &deviceName,
                    const QString &deviceSecret);
 QString joinAccessPoint(const QString &ssid, const QString &password);

@@ -545,14 +545,14 @@ void TestCloudCommands::followsAModuleAlreadyOnline()
     QVERIFY(!module.publications().isEmpty());
     QCOMPARE(module.publications().last().topic, QStringLiteral("P1/D1/update"));
     QCOMPARE(module.publications().last().message, QByteArray("t=25\\,h=\\\"60\\\""));
-    QCOMPARE(window.orderMode(), 3);
+    QCOMPARE(orderMode(window), 3);
 
     // The module loses the cloud on its own.
     module.dropMqtt();
     QTRY_VERIFY(!cloud->isChecked());
     QCOMPARE(cloud->text(), kConnectCloud);
     QVERIFY(cloud->isEnabled());
-    QCOMPARE(window.orderMode(), 0);
+    QCOMPARE(orderMode(window), 0);
     QVERIFY(widget<QPushButton>(window, "ATorderModeBtn")->isChecked());
     QCOMPARE(widget<QPushButton>(window, "sendBtn")->text(), QString::fromUtf8("发送"));
     for (const char *name :

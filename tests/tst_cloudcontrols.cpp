@@ -86,8 +86,8 @@ State snapshot(const MainWindow &window)
     for (const char *name : kTopicFields)
         s[key(name, "shown")] = !widget<QWidget>(window, name)->isHidden();
 
-    s["order_mode"] = window.orderMode();
-    s["wifi_method_index"] = window.wifiMethodIndex();
+    s["order_mode"] = orderMode(window);
+    s["wifi_method_index"] = wifiMethodIndex(window);
     return s;
 }
 
@@ -530,7 +530,7 @@ void TestCloudControls::wifiMethodFollowsTheReplies()
     for (const Step &step : steps) {
         emitReply(step.signal);
         const QByteArray where = QByteArray("after ") + signalName(step.signal);
-        QVERIFY2(window().wifiMethodIndex() == step.method, where.constData());
+        QVERIFY2(wifiMethodIndex(window()) == step.method, where.constData());
         QVERIFY2(wifi->currentIndex() == step.current, where.constData());
     }
 
@@ -539,7 +539,7 @@ void TestCloudControls::wifiMethodFollowsTheReplies()
     bench->ports.ports << QStringLiteral("ttyAtlumeOther0");
     QTest::mouseClick(widget<QPushButton>(window(), "scanPortBtn"), Qt::LeftButton);
     selectPort(window(), QStringLiteral("ttyAtlumeOther0"));
-    QCOMPARE(window().wifiMethodIndex(), 3);
+    QCOMPARE(wifiMethodIndex(window()), 3);
     QVERIFY(!wifi->isEnabled());
     emitReply(PROVISION_FAILED);
     QCOMPARE(wifi->currentIndex(), 3);
@@ -551,7 +551,7 @@ void TestCloudControls::wifiMethodFollowsTheReplies()
     QVERIFY(bench->module.waitForDrained(2000));
     QTRY_VERIFY(
         widget<QTextBrowser>(window(), "textBrowser")->toPlainText().contains("+KQMQTTSTATE:0"));
-    QCOMPARE(window().wifiMethodIndex(), 3);
+    QCOMPARE(wifiMethodIndex(window()), 3);
 }
 
 void TestCloudControls::smartConfigGuideFollowsItsLine()
@@ -596,7 +596,7 @@ void TestCloudControls::smartConfigGuideFollowsItsLine()
     QVERIFY(html.indexOf("SmartConfig_wifi_guid.png") < html.indexOf("after"));
 
     // The reply's other effects went along with the guide.
-    QCOMPARE(window().wifiMethodIndex(), 2);
+    QCOMPARE(wifiMethodIndex(window()), 2);
     QCOMPARE(widget<ButtonCombobox>(window(), "connect_wifi_btn")->currentText(), kStopSmartConfig);
 }
 
@@ -609,7 +609,7 @@ void TestCloudControls::atModeButtonReappliesAtMode()
     QSignalSpy clicks(atBtn, &QPushButton::clicked);
 
     QTest::mouseClick(widget<QPushButton>(window(), "releaseTopicLongMsgBtn"), Qt::LeftButton);
-    QCOMPARE(window().orderMode(), 4);
+    QCOMPARE(orderMode(window()), 4);
     QVERIFY(!atBtn->isChecked());
     QCOMPARE(sendBtn->text(), QString::fromUtf8("发布长消息"));
 
@@ -640,7 +640,7 @@ void TestCloudControls::atModeButtonReappliesAtMode()
 void TestCloudControls::wifiLostFromModuleEndsTopicMode()
 {
     bringTo(MqttUpPublishing);
-    QCOMPARE(window().orderMode(), 3);
+    QCOMPARE(orderMode(window()), 3);
     QSignalSpy replies(&window(), &MainWindow::device_return_signal);
     bench->module.dropWifi();
     QTRY_COMPARE(replies.count(), 1);
@@ -654,7 +654,7 @@ void TestCloudControls::wifiLostFromModuleEndsTopicMode()
     for (const char *name : kTopicFields)
         QVERIFY2(widget<QWidget>(window(), name)->isHidden(), name);
     QVERIFY(widget<QPlainTextEdit>(window(), "orderPlainTextEdit")->isEnabled());
-    QCOMPARE(window().orderMode(), 0);
+    QCOMPARE(orderMode(window()), 0);
     QCOMPARE(widget<QPushButton>(window(), "sendBtn")->text(), kSend);
     QVERIFY(widget<QPushButton>(window(), "sendBtn")->isEnabled());
     QVERIFY(!widget<QPushButton>(window(), "connectNimbrelCloudBtn")->isEnabled());

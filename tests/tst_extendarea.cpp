@@ -426,7 +426,7 @@ void TestExtendArea::returnSendsTheBoxUnlessAltAloneOrKeypadEnter()
     QFETCH(bool, sends);
 
     auto *box = widget<QPlainTextEdit>(window(), "orderPlainTextEdit");
-    QCOMPARE(window().orderMode(), 0);
+    QCOMPARE(orderMode(window()), 0);
     box->setPlainText(QStringLiteral("ATX"));
     QTextCursor cursor = box->textCursor();
     cursor.setPosition(2);

@@ -84,8 +84,8 @@ void TestPortSelection::startsWithNothingSelectedAndTheControlsAtRest()
     QVERIFY(toolButtons.first()->isHidden());
     QVERIFY(toolButtons.first()->text().isEmpty());
     QVERIFY(toolButtons.first()->toolTip().isEmpty());
-    QCOMPARE(window.orderMode(), 0);
-    QCOMPARE(window.wifiMethodIndex(), 1);
+    QCOMPARE(orderMode(window), 0);
+    QCOMPARE(wifiMethodIndex(window), 1);
 }
 
 void TestPortSelection::startupCreatesPortConfOnlyInsideConf()

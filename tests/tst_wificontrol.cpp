@@ -366,7 +366,7 @@ void TestWifiControl::joinsDirectlyThenLeaves()
     QVERIFY(!cloud->isChecked());
     QCOMPARE(cloud->text(), kCloudConnect);
     QVERIFY(widget<QSpinBox>(bench.window, "keepalive_spinbox")->isEnabled());
-    QCOMPARE(bench.window.wifiMethodIndex(), 1);
+    QCOMPARE(wifiMethodIndex(bench.window), 1);
 
     // Leaving: the control is back before the module has even read the line.
     bench.module.clearReceived();
@@ -447,7 +447,7 @@ void TestWifiControl::smartConfigStartsFailsAndStops()
     QVERIFY(control->isEnabled());
     QVERIFY(itemZeroAvailable(control));
     QCOMPARE(bench.module.provisioning(), FakeModule::Provisioning::SmartConfig);
-    QCOMPARE(bench.window.wifiMethodIndex(), 2);
+    QCOMPARE(wifiMethodIndex(bench.window), 2);
 
     // The guide follows the reply that started it.
     const QString console = consoleText(bench.window);

@@ -114,13 +114,13 @@ void TestWiring::modeButtonsSetTheMode()
     auto *modeButton = widget<QPushButton>(window, qPrintable(button));
     modeButton->setEnabled(true);
     QTest::mouseClick(modeButton, Qt::LeftButton);
-    QCOMPARE(window.orderMode(), mode);
+    QCOMPARE(orderMode(window), mode);
     QCOMPARE(widget<QPushButton>(window, "sendBtn")->text(), sendText);
 
     auto *atMode = widget<QPushButton>(window, "ATorderModeBtn");
     atMode->setEnabled(true);
     QTest::mouseClick(atMode, Qt::LeftButton);
-    QCOMPARE(window.orderMode(), 0);
+    QCOMPARE(orderMode(window), 0);
     QVERIFY(atMode->isChecked());
     QVERIFY(!modeButton->isChecked());
     QCOMPARE(widget<QPushButton>(window, "sendBtn")->text(), QString::fromUtf8("发送"));

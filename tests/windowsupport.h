@@ -1,7 +1,9 @@
 #pragma once
 
+#include "cloudcontrols.h"
 #include "dialogsupport.h"
 #include "fakemodule.h"
+#include "inputmodes.h"
 #include "mainwindow.h"
 #include "portenumerator.h"
 #include "testsupport.h"
@@ -40,6 +42,18 @@ template <class T> T *widget(const QWidget &window, const char *name)
 inline QString consoleText(const MainWindow &window)
 {
     return widget<QTextBrowser>(window, "textBrowser")->toPlainText();
+}
+
+// What sendBtn sends now: 0 AT commands, 1 to 4 the topic modes.
+inline int orderMode(const MainWindow &window)
+{
+    return window.findChild<InputModes *>()->mode();
+}
+
+// The Wi-Fi item offered again after Wi-Fi is lost or provisioning ends.
+inline int wifiMethodIndex(const MainWindow &window)
+{
+    return window.findChild<CloudControls *>()->wifiMethodIndex();
 }
 
 // The count of lines sent, as the label over the console shows it.
