@@ -97,10 +97,10 @@ bool saveConsoleText(const QString &path, const QString &text, QString *error)
 {
     const bool existed = QFileInfo::exists(path);
     QSaveFile file(path);
-    const bool saved = file.open(QIODevice::WriteOnly) &&
-                       (existed || file.setPermissions(QFileDevice::ReadOwner |
-                                                       QFileDevice::WriteOwner)) &&
-                       file.write(text.toUtf8()) >= 0 && file.commit();
+    const bool saved =
+        file.open(QIODevice::WriteOnly) &&
+        (existed || file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) &&
+        file.write(text.toUtf8()) >= 0 && file.commit();
     if (!saved && error)
         *error = file.errorString();
     return saved;

@@ -8,15 +8,19 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -85,6 +89,10 @@ private slots:
     void saveWritesWhatIsShown();
     void findSteps_data();
     void findSteps();
+    void findFieldTakesTheKeyboard_data();
+    void findFieldTakesTheKeyboard();
+    void findFromTheMenuTakesTheKeyboard();
+    void overlaysHideTheTextUnderThem();
     void historyRecallsSentCommands();
 };
 
@@ -320,7 +328,10 @@ void TestConsole::logFailureStopsWithOneLine()
             failures << line;
     }
     QCOMPARE(failures.size(), 1);
-    QVERIFY(shown.contains("line 5"));
+    // The reason is a line of its own, and so is every line after it.
+    QVERIFY(!failures.first().contains(QStringLiteral("line ")));
+    for (int i = 0; i < 6; ++i)
+        QVERIFY2(shown.contains(QStringLiteral("line %1").arg(i)), qPrintable(QString::number(i)));
 }
 
 void TestConsole::saveWritesWhatIsShown()
@@ -389,6 +400,103 @@ void TestConsole::findSteps()
              noMatch ? QString::fromUtf8("无匹配") : QString());
     QTest::keyClick(field, Qt::Key_Escape);
     QVERIFY(!field->isVisible());
+}
+
+void TestConsole::findFieldTakesTheKeyboard_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("Ctrl+F in the console") << "console" << true;
+    QTest::newRow("Ctrl+F in the command box") << "box" << true;
+    QTest::newRow("Ctrl+F in a dialog of the window") << "dialog" << false;
+}
+
+void TestConsole::findFieldTakesTheKeyboard()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, opens);
+    // The console and a command box in one window, as in the main window.
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *view = new QTextBrowser;
+    auto *box = new QPlainTextEdit;
+    layout->addWidget(view);
+    layout->addWidget(box);
+    window.resize(400, 300);
+    auto *console = new Console(view);
+    console->showReceived(QStringLiteral("alpha\r\n"));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    QWidget *target = how == QLatin1String("box") ? static_cast<QWidget *>(box) : view;
+    QDialog dialog(&window);
+    auto *dialogField = new QLineEdit(&dialog);
+    if (how == QLatin1String("dialog")) {
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        target = dialogField;
+    }
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_F, Qt::ControlModifier);
+    auto *field = view->findChild<QLineEdit *>("consoleFindField");
+    if (!opens) {
+        QVERIFY(!field || !field->isVisible());
+        return;
+    }
+    QVERIFY(field);
+    QTRY_VERIFY(field->hasFocus());
+}
+
+// Chosen from the console's menu in the window, after Esc closed it: the
+// menu takes the keyboard while it is open, and the field must have it once
+// the menu has gone.
+void TestConsole::findFromTheMenuTakesTheKeyboard()
+{
+    PortListWindow rig;
+    showAndActivate(rig.window);
+    auto *view = widget<QTextBrowser>(rig.window, "textBrowser");
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    auto *field = view->findChild<QLineEdit *>("consoleFindField");
+    QVERIFY(field);
+    QTRY_VERIFY(field->hasFocus());
+    QTest::keyClick(field, Qt::Key_Escape);
+    QTRY_VERIFY(view->hasFocus());
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(20, 20),
+                              view->viewport()->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(view->viewport(), &request);
+    QPointer<QMenu> menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    auto *find = menu->findChild<QAction *>("consoleFindAction");
+    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(find).center());
+    QVERIFY(field->isVisible());
+    // Whatever the system makes of the menu's going comes by the time it is deleted.
+    QTRY_VERIFY(!menu);
+    QTRY_VERIFY(rig.window.isActiveWindow());
+    QTRY_VERIFY(field->hasFocus());
+}
+
+// The new-lines indicator and the find field are drawn over the text: what
+// shows where they are is theirs alone.
+void TestConsole::overlaysHideTheTextUnderThem()
+{
+    ConsoleRig rig;
+    rig.console->showReceived(
+        QString(QStringLiteral("████████████████████████████████\r\n")).repeated(100));
+    QTRY_VERIFY(rig.bar()->value() >= rig.bar()->maximum() - 8);
+    rig.bar()->setValue(rig.bar()->maximum() - 100);
+    rig.receive(0, 3);
+    rig.console->showFindBar();
+    QTRY_VERIFY(rig.view.updatesEnabled());
+    for (const char *name : {"consoleNewLinesIndicator", "consoleFindBar"}) {
+        auto *overlay = rig.view.findChild<QWidget *>(name);
+        QVERIFY2(overlay && overlay->isVisible(), name);
+        QTRY_COMPARE(
+            rig.view.grab(overlay->geometry()).toImage().convertToFormat(QImage::Format_RGB32),
+            overlay->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    }
 }
 
 void TestConsole::historyRecallsSentCommands()

@@ -30,7 +30,14 @@ public:
     // What a press on the Wi-Fi control asks for, by the item it shows. Kept
     // with each item, so that no translation of a text can change what a
     // press sends.
-    enum class WifiAction { Disconnect, StopSmartConfig, StopSoftAp, JoinDirectly, SmartConfig, SoftAp };
+    enum class WifiAction {
+        Disconnect,
+        StopSmartConfig,
+        StopSoftAp,
+        JoinDirectly,
+        SmartConfig,
+        SoftAp
+    };
 
     CloudControls(const Widgets &widgets, QObject *parent);
 

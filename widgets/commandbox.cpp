@@ -16,8 +16,7 @@ CommandBox::KeyAction CommandBox::keyAction(const QEvent *event)
     return key->modifiers() == Qt::AltModifier ? KeyAction::LineBreak : KeyAction::Send;
 }
 
-CommandBox::CommandBox(QPlainTextEdit *box)
-    : QObject(box), box(box), sent(new CommandHistory(box))
+CommandBox::CommandBox(QPlainTextEdit *box) : QObject(box), box(box), sent(new CommandHistory(box))
 {
 }
 

@@ -206,6 +206,8 @@ void Console::insertAtEnd(const QString &text, bool ownLine, int lines)
     follower->endInsert(lines);
 }
 
+// The console's own reports about its files are lines of their own, ended,
+// so that what the module sends next does not run on from them.
 void Console::writeLog(const QString &text)
 {
     if (!log.isOpen())
@@ -216,8 +218,6 @@ void Console::writeLog(const QString &text)
     const QString reason = log.failure() == atlume::ConsoleLog::Failure::Removed
                                ? tr("文件已被删除")
                                : log.errorString();
-    // A line of its own, ended, so that what the module sends next does not
-    // run on from it.
     appendParagraph(
         tr("写入记录文件 %1 失败，已停止记录：%2").arg(QDir::toNativeSeparators(path), reason) +
         QLatin1Char('\n'));
@@ -260,7 +260,8 @@ bool Console::startLog(const QString &path)
     if (log.start(path))
         return true;
     appendParagraph(
-        tr("无法打开记录文件 %1：%2").arg(QDir::toNativeSeparators(path), log.errorString()));
+        tr("无法打开记录文件 %1：%2").arg(QDir::toNativeSeparators(path), log.errorString()) +
+        QLatin1Char('\n'));
     return false;
 }
 
@@ -274,7 +275,8 @@ bool Console::saveTo(const QString &path)
     QString error;
     if (atlume::saveConsoleText(path, view->toPlainText(), &error))
         return true;
-    appendParagraph(tr("无法保存到 %1：%2").arg(QDir::toNativeSeparators(path), error));
+    appendParagraph(tr("无法保存到 %1：%2").arg(QDir::toNativeSeparators(path), error) +
+                    QLatin1Char('\n'));
     return false;
 }
 

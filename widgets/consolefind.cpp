@@ -73,16 +73,22 @@ void ConsoleFind::showBar()
     }
     bar->show();
     atlume::overlay::place(bar, view, Qt::TopRightCorner);
-    activateBar();
-    // Chosen from the context menu, the request arrives while the menu still
-    // holds the keyboard, and its closing hands focus back to where it was
-    // before; take it once that is over.
-    if (QApplication::activePopupWidget())
-        QTimer::singleShot(0, this, &ConsoleFind::activateBar);
+    bar->activate();
+    // Chosen from the context menu, the request comes as the menu closes. A
+    // system that had not yet made the menu the active window does so now,
+    // after the menu has gone, and leaves the window without the keyboard.
+    // That news comes after the timers of the turn of the event loop in which
+    // it arrives, hence two turns before looking.
+    QTimer::singleShot(0, bar, [this] { QTimer::singleShot(0, bar, [this] { takeKeyboard(); }); });
 }
 
-void ConsoleFind::activateBar()
+void ConsoleFind::takeKeyboard()
 {
-    if (bar && bar->isVisible())
-        bar->activate();
+    QWidget *window = view->window();
+    // Another window of the program that is shown, a dialog say, keeps it.
+    const QWidget *active = QApplication::activeWindow();
+    if (!bar->isVisible() || window->isActiveWindow() || (active && active->isVisible()))
+        return;
+    window->activateWindow();
+    bar->activate();
 }

@@ -25,7 +25,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void activateBar();
+    void takeKeyboard();
 
     QTextEdit *view;
     ConsoleFindBar *bar = nullptr;

@@ -61,8 +61,9 @@ QMenu *ConsoleMenu::create(const QPoint &position)
 
     const QString logPath = console->logPath();
     QAction *logging =
-        logPath.isEmpty() ? menu->addAction(tr("记录到文件…"))
-                          : menu->addAction(tr("停止记录（%1）").arg(QFileInfo(logPath).fileName()));
+        logPath.isEmpty()
+            ? menu->addAction(tr("记录到文件…"))
+            : menu->addAction(tr("停止记录（%1）").arg(QFileInfo(logPath).fileName()));
     logging->setObjectName(QStringLiteral("consoleLogAction"));
     connect(logging, &QAction::triggered, this, [this] {
         if (console->logPath().isEmpty())

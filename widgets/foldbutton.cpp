@@ -16,8 +16,8 @@ constexpr int kFontPointSize = 16;
 // The hover zone over the console, which is also the button's geometry.
 QRect consoleZone(const QWidget *console)
 {
-    return QRect(console->width() - kZoneWidth, console->height() / 2 - kZoneHalfHeight,
-                 kZoneWidth, kZoneHeight);
+    return QRect(console->width() - kZoneWidth, console->height() / 2 - kZoneHalfHeight, kZoneWidth,
+                 kZoneHeight);
 }
 
 // The same strip in the console's vertical scroll bar's own coordinates.

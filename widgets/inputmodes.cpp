@@ -93,8 +93,8 @@ void InputModes::enterTopicMode(QPushButton *button, Mode mode)
 
 void InputModes::setTopicFieldsVisible(bool visible)
 {
-    for (QWidget *field : {w.topicLabel, static_cast<QWidget *>(w.topic), w.qosLabel,
-                           static_cast<QWidget *>(w.qos)})
+    for (QWidget *field :
+         {w.topicLabel, static_cast<QWidget *>(w.topic), w.qosLabel, static_cast<QWidget *>(w.qos)})
         field->setVisible(visible);
 }
 
