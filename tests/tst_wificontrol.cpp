@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTextBrowser>
+#include <QTranslator>
 #include <QWindow>
 
 #include "buttoncombobox.h"
@@ -156,6 +157,8 @@ private slots:
     void smartConfigStartsFailsAndStops();
     void softApStartsAndStops();
     void unavailableItemZeroCannotBeChosen();
+    void aTranslationCannotChangeWhatAPressSends_data();
+    void aTranslationCannotChangeWhatAPressSends();
     void dialogBlocksTheWindow_data();
     void dialogBlocksTheWindow();
 };
@@ -428,6 +431,46 @@ void TestWifiControl::failedJoinOffersDirectJoinAgain()
     QTRY_COMPARE(control->currentIndex(), 0);
     QVERIFY(control->isEnabled());
     QVERIFY(cloud->isEnabled());
+}
+
+namespace {
+// A catalogue that words both stop items alike, as a translator may.
+class SameWordForBothStops : public QTranslator {
+public:
+    QString translate(const char *, const char *sourceText, const char *, int) const override
+    {
+        const QString source = QString::fromUtf8(sourceText);
+        return source == kStopSmartConfig || source == kStopSoftAp ? QStringLiteral("Stop")
+                                                                   : QString();
+    }
+    bool isEmpty() const override { return false; }
+};
+} // namespace
+
+void TestWifiControl::aTranslationCannotChangeWhatAPressSends_data()
+{
+    QTest::addColumn<QString>("stateLine");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("stop SmartConfig") << "+KQSTARTSMART:OK" << QByteArray("AT+KQSTOPSMART");
+    QTest::newRow("stop softAP") << "+KQSAP:OK" << QByteArray("AT+KQSTOPSAP");
+}
+
+void TestWifiControl::aTranslationCannotChangeWhatAPressSends()
+{
+    QFETCH(QString, stateLine);
+    QFETCH(QByteArray, line);
+    SameWordForBothStops catalogue;
+    QCoreApplication::installTranslator(&catalogue);
+    ModuleBench bench;
+    bench.open();
+    bench.module.sendLine(stateLine);
+    ButtonCombobox *control = wifiControl(bench.window);
+    QTRY_COMPARE(control->currentIndex(), 0);
+    QCOMPARE(control->currentText(), QStringLiteral("Stop"));
+    bench.module.clearReceived();
+    pressWifiControl(bench.window);
+    QTRY_COMPARE(bench.module.receivedLineBytes(), QByteArrayList{line});
+    QCoreApplication::removeTranslator(&catalogue);
 }
 
 void TestWifiControl::smartConfigStartsFailsAndStops()
