@@ -147,7 +147,8 @@ if grep -Eiq '^(libstdc|libgcc|libwinpthread|qt5)' <<<"$imports"; then
 fi
 
 # The zip: one folder holding the program, qt.conf and the catalogues of Qt's
-# own texts, its conf/, a README, and the licence texts of the Qt it carries.
+# own texts, its conf/, a README, Atlume's licence and complete source, and
+# the licence texts of the Qt it carries.
 version=$(sed -n 's/^project(Atlume VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 name=atlume-$version-windows-x86_64
 stage=$build/zip/$name
@@ -156,7 +157,19 @@ mkdir -p "$stage/conf/portConf" "$stage/licenses/qt"
 cp -r "$build/atlume.exe" "$build/qt.conf" "$build/qttranslations" "$stage/"
 cp "$root/conf/vertical_scroll_bar_style.qss" "$root/conf/SmartConfig_wifi_guid.png" \
     "$root/conf/softAP_wifi_guid.png" "$stage/conf/"
-sed "s/@VERSION@/$version/" "$root/dist/windows/README.txt" | sed 's/$/\r/' >"$stage/README.txt"
+homepage=$(sed -n 's/^set(ATLUME_HOMEPAGE "\([^"]*\)".*/\1/p' "$root/dist/CMakeLists.txt")
+sed -e "s/@VERSION@/$version/g" -e "s|@HOMEPAGE@|$homepage|g" "$root/dist/windows/README.txt" |
+    sed 's/$/\r/' >"$stage/README.txt"
+sed 's/$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
+# The source the program was built from, uncommitted changes to tracked files
+# included; outside a git checkout, the tree as it is.
+source_archive=$stage/atlume-$version-source.tar.gz
+if tree=$(git -C "$root" stash create 2>/dev/null) && git -C "$root" rev-parse -q --verify HEAD >/dev/null; then
+    git -C "$root" archive --format=tar.gz --prefix="atlume-$version/" -o "$source_archive" "${tree:-HEAD}"
+else
+    tar -czf "$source_archive" -C "$(dirname "$root")" --exclude='build*' \
+        --transform "s|^$(basename "$root")|atlume-$version|" "$(basename "$root")"
+fi
 tar -xJf "$serialport_archive" -C "$stage/licenses/qt" --strip-components=1 \
     --wildcards "*/LICENSE.GPL3" "*/LICENSE.LGPL3" "*/LICENSE.GPL2"
 (cd "$build/zip" && TZ=UTC zip -qrX "../$name.zip" "$name")
