@@ -69,7 +69,7 @@ void MainWindow::init()
     inputModes->setTopicFieldsVisible(false);
 
     console = new Console(ui->textBrowser);
-    console->setSettingsPath(QStringLiteral("./conf/console.json"));
+    console->useChoices(&userChoices);
     ui->textBrowser->viewport()->installEventFilter(this);
     QScrollBar *bar = ui->textBrowser->verticalScrollBar();
     bar->setAttribute(Qt::WA_MouseTracking);

@@ -3,6 +3,7 @@
 #include "devicesignal.h"
 #include "linereceiver.h"
 #include "serialerrors.h"
+#include "userchoices.h"
 
 #include <QMainWindow>
 #include <QSerialPort>
@@ -93,6 +94,8 @@ private:
 
     atlume::LineReceiver receiver;
     atlume::LostDeviceDetector lostDevice;
+    // What the user chose in the window's menus, remembered between starts.
+    atlume::UserChoices userChoices{QStringLiteral("./conf/console.json")};
     int commandPauseMs = kDefaultCommandPauseMs;
     Console *console = nullptr;
     CommandBox *commandBox = nullptr;

@@ -255,13 +255,15 @@ void TestConsole::timestampChoiceIsRemembered()
     if (!file.isNull())
         QVERIFY(writeWholeFile(path, file));
     ConsoleRig rig;
-    rig.console->setSettingsPath(path);
+    atlume::UserChoices choices(path);
+    rig.console->useChoices(&choices);
     QCOMPARE(rig.console->timestampsShown(), shown);
     QCOMPARE(readWholeFile(path), file);
 
     rig.console->setTimestampsShown(!shown);
     ConsoleRig next;
-    next.console->setSettingsPath(path);
+    atlume::UserChoices nextChoices(path);
+    next.console->useChoices(&nextChoices);
     QCOMPARE(next.console->timestampsShown(), !shown);
 }
 

@@ -257,13 +257,14 @@ int runConsoleExtras(int lineCount, int rounds)
     const QString ptyPath = module.ptyPath();
     atlume::setPortLister([ptyPath] { return QStringList{ptyPath}; });
 
+    UserChoices benchChoices;
     MainWindow window;
     window.show();
     QSerialPort *port = openPort(window, ptyPath);
     if (!port)
         return 1;
     // The bench's choice only, never the user's settings file.
-    window.findChild<Console *>()->setSettingsPath(QString());
+    window.findChild<Console *>()->useChoices(&benchChoices);
 
     const Burst burst = makeBurst(lineCount);
     const QString burstPath = work.filePath(QStringLiteral("burst.txt"));

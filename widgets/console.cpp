@@ -4,11 +4,9 @@
 #include "consolefollower.h"
 #include "consolemenu.h"
 #include "scrollbacklimiter.h"
-#include "settingsfile.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QJsonDocument>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -24,7 +22,7 @@ namespace {
 // milliseconds looks the same.
 constexpr int kPaintIntervalMs = 20;
 
-const QLatin1String kTimestampsKey("timestamps");
+const QString kTimestampsKey = QStringLiteral("timestamps");
 
 // The lines of text as they are shown and logged: CR LF, a lone CR and a
 // lone LF each end a line, and a break at the very end opens no further one.
@@ -89,13 +87,10 @@ Console::Console(QTextEdit *view)
 
 Console::~Console() = default;
 
-void Console::setSettingsPath(const QString &path)
+void Console::useChoices(atlume::UserChoices *userChoices)
 {
-    settingsPath = path;
-    // A missing, unreadable or damaged file means timestamps off.
-    const auto settings = atlume::readSettingsObject(path);
-    const QJsonValue shown = settings ? settings->value(kTimestampsKey) : QJsonValue();
-    timestamps = shown.isBool() && shown.toBool();
+    choices = userChoices;
+    timestamps = choices->flag(kTimestampsKey);
 }
 
 void Console::setPortName(const QString &name)
@@ -248,11 +243,7 @@ void Console::setTimestampsShown(bool shown)
     if (shown == timestamps)
         return;
     timestamps = shown;
-    if (settingsPath.isEmpty())
-        return;
-    QJsonObject settings;
-    settings.insert(kTimestampsKey, shown);
-    atlume::writeSettingsFile(settingsPath, QJsonDocument(settings).toJson());
+    choices->setFlag(kTimestampsKey, shown);
 }
 
 bool Console::startLog(const QString &path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "consolelog.h"
+#include "userchoices.h"
 
 #include <QObject>
 #include <QString>
@@ -26,9 +27,9 @@ public:
     explicit Console(QTextEdit *view);
     ~Console() override;
 
-    // Where the timestamp choice is remembered. Read now; written only when
-    // the user changes the choice.
-    void setSettingsPath(const QString &path);
+    // Where the console's choices are remembered (timestamps); the console
+    // only reads and writes them there.
+    void useChoices(atlume::UserChoices *choices);
     // The port whose lines arrive from now on: names the default log file,
     // and a running log notes the change.
     void setPortName(const QString &name);
@@ -79,7 +80,8 @@ private:
     ConsoleFollower *follower;
     ConsoleFind *finder;
     ConsoleMenu *menu;
-    QString settingsPath;
+    atlume::UserChoices ownChoices;
+    atlume::UserChoices *choices = &ownChoices;
     QString port;
 
     bool timestamps = false;
