@@ -99,7 +99,9 @@ void MainWindow::on_orderPlainTextEdit_textChanged()
 void MainWindow::serialPort_readyRead()
 {
     console->beginRead();
-    const QStringList lines = receiver.feed(serialPort->readAll());
+    const QByteArray bytes = serialPort->readAll();
+    console->showReceivedBytes(bytes);
+    const QStringList lines = receiver.feed(bytes);
     // The lines of one read go into the console together; a recognised reply
     // is shown before its signal is emitted, so whatever the signal prints
     // follows the line that caused it.

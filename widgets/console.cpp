@@ -2,7 +2,9 @@
 
 #include "consolefind.h"
 #include "consolefollower.h"
+#include "consolehexview.h"
 #include "consolemenu.h"
+#include "replycolours.h"
 #include "scrollbacklimiter.h"
 
 #include <QDateTime>
@@ -23,6 +25,8 @@ namespace {
 constexpr int kPaintIntervalMs = 20;
 
 const QString kTimestampsKey = QStringLiteral("timestamps");
+const QString kHexKey = QStringLiteral("hexView");
+const QString kHighlightKey = QStringLiteral("highlightReplies");
 
 // The lines of text as they are shown and logged: CR LF, a lone CR and a
 // lone LF each end a line, and a break at the very end opens no further one.
@@ -67,12 +71,32 @@ QTextCursor endOf(QTextDocument *document)
     return end;
 }
 
-// Module output is plain text that needs no OpenType shaping, which is most
-// of what laying it out costs; Qt still shapes the scripts that need it.
-QTextCharFormat plainFormat(QTextCharFormat format)
+// Text goes on in the look of what is at the end, but for a picture there,
+// and for the colour of a highlighted line and the font of a hex row.
+QTextCharFormat ownFormat(QTextCharFormat format)
 {
     format.clearProperty(QTextFormat::ObjectType);
-    format.setFontStyleStrategy(QFont::PreferNoShaping);
+    format.clearForeground();
+    format.clearProperty(QTextFormat::FontFixedPitch);
+    format.clearProperty(QTextFormat::FontStyleHint);
+    return format;
+}
+
+// Module output is plain text that needs no OpenType shaping, which is most
+// of what laying it out costs; Qt still shapes the scripts that need it.
+QTextCharFormat plainFormat(const QTextCharFormat &format)
+{
+    QTextCharFormat plain = ownFormat(format);
+    plain.setFontStyleStrategy(QFont::PreferNoShaping);
+    return plain;
+}
+
+// Hex rows line up only in a font of fixed pitch: where the console's font
+// is missing, the fallback is one.
+QTextCharFormat hexFormat(QTextCharFormat format)
+{
+    format.setFontFixedPitch(true);
+    format.setFontStyleHint(QFont::Monospace);
     return format;
 }
 
@@ -81,7 +105,7 @@ QTextCharFormat plainFormat(QTextCharFormat format)
 Console::Console(QTextEdit *view)
     : QObject(view), view(view), scrollback(new ScrollbackLimiter(view)),
       follower(new ConsoleFollower(view)), finder(new ConsoleFind(view)),
-      menu(new ConsoleMenu(this, view))
+      menu(new ConsoleMenu(this, view)), hexView(new ConsoleHexView(view->document()))
 {
 }
 
@@ -91,6 +115,8 @@ void Console::useChoices(atlume::UserChoices *userChoices)
 {
     choices = userChoices;
     timestamps = choices->flag(kTimestampsKey);
+    hex = choices->flag(kHexKey);
+    highlighted = choices->flag(kHighlightKey);
 }
 
 void Console::setPortName(const QString &name)
@@ -118,6 +144,7 @@ void Console::beginRead()
 {
     holdPainting();
     readStamp = currentStamp();
+    hexRead = hex;
 }
 
 void Console::holdPainting()
@@ -128,19 +155,42 @@ void Console::holdPainting()
     QTimer::singleShot(kPaintIntervalMs, view, [v = view] { v->setUpdatesEnabled(true); });
 }
 
+void Console::showReceivedBytes(const QByteArray &bytes)
+{
+    if (!hexRead || bytes.isEmpty())
+        return;
+    follower->beginInsert();
+    const ConsoleHexView::Shown shown = hexView->show(
+        bytes, readStamp, hexFormat(plainFormat(endOf(view->document()).charFormat())));
+    follower->endInsert(shown.addedLines);
+    writeLog(shown.finishedRows);
+}
+
 void Console::showReceived(const QString &lines)
 {
-    if (lines.isEmpty())
+    if (lines.isEmpty() || hexRead)
         return;
-    if (!timestamps && !log.isOpen()) {
+    if (!timestamps && !log.isOpen() && !highlighted) {
         insertAtEnd(lines, false, int(lines.count(QLatin1Char('\n'))));
         return;
     }
     int count = 0;
     const QString shown = stampedLines(lines, readStamp, &count);
-    // Stamped lines begin lines of their own, also after a paragraph of the
-    // window's that did not end its line.
-    insertAtEnd(timestamps ? shown : lines, timestamps, count);
+    if (!highlighted) {
+        // Stamped lines begin lines of their own, also after a paragraph of
+        // the window's that did not end its line.
+        insertAtEnd(timestamps ? shown : lines, timestamps, count);
+    } else {
+        // Stamped run by run, which gives the same text as all lines at once:
+        // every run ends with a line break.
+        auto runs = atlume::replycolours::runs(lines, view->palette());
+        if (timestamps) {
+            int runLines = 0;
+            for (atlume::replycolours::Run &run : runs)
+                run.lines = stampedLines(run.lines, readStamp, &runLines);
+        }
+        insertAtEnd(runs, timestamps, timestamps ? count : int(lines.count(QLatin1Char('\n'))));
+    }
     writeLog(shown);
 }
 
@@ -163,8 +213,7 @@ void Console::appendParagraph(const QString &text)
     follower->beginInsert();
     QTextDocument *document = view->document();
     QTextCursor end = endOf(document);
-    QTextCharFormat format = view->currentCharFormat();
-    format.clearProperty(QTextFormat::ObjectType);
+    const QTextCharFormat format = ownFormat(view->currentCharFormat());
     if (!document->isEmpty())
         end.insertBlock(end.blockFormat(), format);
     end.insertText(inserted, format);
@@ -192,12 +241,31 @@ void Console::appendPicture(const QString &path)
 
 void Console::insertAtEnd(const QString &text, bool ownLine, int lines)
 {
+    insertAtEnd(QVector<atlume::replycolours::Run>{{text, QColor()}}, ownLine, lines);
+}
+
+void Console::insertAtEnd(const QVector<atlume::replycolours::Run> &runs, bool ownLine, int lines)
+{
     follower->beginInsert();
     QTextCursor end = endOf(view->document());
     const QTextCharFormat format = plainFormat(end.charFormat());
+    // Runs in colours of their own go in as one change of the document.
+    const bool inSteps = runs.size() > 1;
+    if (inSteps)
+        end.beginEditBlock();
     if (ownLine && !end.block().text().isEmpty())
         end.insertBlock(end.blockFormat(), format);
-    end.insertText(text, format);
+    for (const atlume::replycolours::Run &run : runs) {
+        if (!run.colour.isValid()) {
+            end.insertText(run.lines, format);
+            continue;
+        }
+        QTextCharFormat coloured = format;
+        coloured.setForeground(run.colour);
+        end.insertText(run.lines, coloured);
+    }
+    if (inSteps)
+        end.endEditBlock();
     follower->endInsert(lines);
 }
 
@@ -246,6 +314,25 @@ void Console::setTimestampsShown(bool shown)
     choices->setFlag(kTimestampsKey, shown);
 }
 
+void Console::setHexShown(bool shown)
+{
+    if (shown == hex)
+        return;
+    hex = shown;
+    choices->setFlag(kHexKey, shown);
+    // The row being filled stays as it is; text goes on below it.
+    if (!shown)
+        writeLog(hexView->endRow());
+}
+
+void Console::setRepliesHighlighted(bool on)
+{
+    if (on == highlighted)
+        return;
+    highlighted = on;
+    choices->setFlag(kHighlightKey, on);
+}
+
 bool Console::startLog(const QString &path)
 {
     if (log.start(path))
@@ -284,4 +371,9 @@ void Console::showFindBar()
 QMenu *Console::createContextMenu(const QPoint &position)
 {
     return menu->create(position);
+}
+
+void Console::addMenuEntry(QAction *action)
+{
+    menu->addEntry(action);
 }

@@ -80,7 +80,26 @@ QMenu *ConsoleMenu::create(const QPoint &position)
     findAction->setObjectName(QStringLiteral("consoleFindAction"));
     findAction->setShortcut(QKeySequence::Find);
     connect(findAction, &QAction::triggered, console, &Console::showFindBar);
+
+    menu->addSeparator();
+    QAction *hex = menu->addAction(tr("十六进制显示"));
+    hex->setObjectName(QStringLiteral("consoleHexAction"));
+    hex->setCheckable(true);
+    hex->setChecked(console->hexShown());
+    connect(hex, &QAction::toggled, console, &Console::setHexShown);
+
+    QAction *highlight = menu->addAction(tr("高亮应答"));
+    highlight->setObjectName(QStringLiteral("consoleHighlightAction"));
+    highlight->setCheckable(true);
+    highlight->setChecked(console->repliesHighlighted());
+    connect(highlight, &QAction::toggled, console, &Console::setRepliesHighlighted);
+    menu->addActions(entries);
     return menu;
+}
+
+void ConsoleMenu::addEntry(QAction *action)
+{
+    entries.append(action);
 }
 
 void ConsoleMenu::popUp(const QPoint &position)

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPoint>
 
 class Console;
+class QAction;
 class QMenu;
 class QTextEdit;
 
 // The console's context menu: Qt's standard entries, then the console's own
-// (timestamps, the log, save, find).
+// (timestamps, the log, save, find, the hex view, highlighting), then the
+// entries other units add.
 class ConsoleMenu : public QObject {
     Q_OBJECT
 
@@ -16,6 +19,7 @@ public:
     ConsoleMenu(Console *console, QTextEdit *view);
 
     QMenu *create(const QPoint &position);
+    void addEntry(QAction *action);
 
 private:
     void popUp(const QPoint &position);
@@ -24,4 +28,5 @@ private:
 
     Console *console;
     QTextEdit *view;
+    QList<QAction *> entries;
 };
