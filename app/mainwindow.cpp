@@ -2,6 +2,7 @@
 
 #include "aboutdialog.h"
 #include "cloudcontrols.h"
+#include "cloudmessagespanel.h"
 #include "commandbox.h"
 #include "console.h"
 #include "foldbutton.h"
@@ -79,6 +80,8 @@ void MainWindow::init()
 
     commandBox = new CommandBox(ui->orderPlainTextEdit);
     ui->orderPlainTextEdit->installEventFilter(this);
+    cloudMessages = new CloudMessagesPanel(this);
+    console->addMenuEntry(cloudMessages->toggleAction());
     new PortList(ui->portListWidget);
 
     setup_toolBtn_extendArea();

@@ -10,6 +10,7 @@
 #include <QString>
 
 class CloudControls;
+class CloudMessagesPanel;
 class CommandBox;
 class Console;
 class FoldButton;
@@ -102,4 +103,5 @@ private:
     FoldButton *foldButton = nullptr;
     CloudControls *cloudControls = nullptr;
     InputModes *inputModes = nullptr;
+    CloudMessagesPanel *cloudMessages = nullptr;
 };

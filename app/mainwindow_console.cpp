@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "atcommands.h"
+#include "cloudmessagespanel.h"
 #include "commandbox.h"
 #include "console.h"
 #include "inputmodes.h"
@@ -101,6 +102,7 @@ void MainWindow::serialPort_readyRead()
     console->beginRead();
     const QByteArray bytes = serialPort->readAll();
     console->showReceivedBytes(bytes);
+    cloudMessages->take(bytes);
     const QStringList lines = receiver.feed(bytes);
     // The lines of one read go into the console together; a recognised reply
     // is shown before its signal is emitted, so whatever the signal prints
