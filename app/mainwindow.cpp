@@ -4,6 +4,7 @@
 #include "cloudcontrols.h"
 #include "cloudmessagespanel.h"
 #include "commandbox.h"
+#include "commandcompleter.h"
 #include "console.h"
 #include "foldbutton.h"
 #include "inputmodes.h"
@@ -80,8 +81,11 @@ void MainWindow::init()
 
     commandBox = new CommandBox(ui->orderPlainTextEdit);
     ui->orderPlainTextEdit->installEventFilter(this);
+    new CommandCompleter(ui->orderPlainTextEdit,
+                         [this] { return inputModes->mode() == InputModes::AtCommand; });
     cloudMessages = new CloudMessagesPanel(this);
     console->addMenuEntry(cloudMessages->toggleAction());
+
     new PortList(ui->portListWidget);
 
     setup_toolBtn_extendArea();
