@@ -86,7 +86,20 @@ void MainWindow::init()
     cloudMessages = new CloudMessagesPanel(this);
     console->addMenuEntry(cloudMessages->toggleAction());
 
-    new PortList(ui->portListWidget);
+    auto *portList = new PortList(ui->portListWidget);
+    portList->useChoices(&userChoices);
+    connect(portList, &PortList::rescanWanted, this, &MainWindow::on_scanPortBtn_clicked);
+    // After printSerialError, which tells a lost device from other errors.
+    connect(serialPort, &QSerialPort::errorOccurred, portList, [this, portList] {
+        if (lostDevice.deviceGone() && serialPort->isOpen())
+            portList->portLost(currentPortName);
+    });
+    connect(portList, &PortList::reopenWanted, this, [this](const QString &name) {
+        if (serialPort->isOpen() || currentPortName != name)
+            return;
+        console->appendParagraph(tr("串口 %1 已重新接入，自动重新打开。").arg(name));
+        on_connectBtn_clicked();
+    });
 
     setup_toolBtn_extendArea();
 
