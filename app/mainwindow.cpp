@@ -7,6 +7,7 @@
 #include "foldbutton.h"
 #include "inputmodes.h"
 #include "portlist.h"
+#include "sendtools.h"
 #include "settingsfile.h"
 #include "ui_mainwindow.h"
 
@@ -77,9 +78,13 @@ void MainWindow::init()
     bar->setStyleSheet(
         atlume::readStyleSheet(QStringLiteral("./conf/vertical_scroll_bar_style.qss")));
 
-    commandBox = new CommandBox(ui->orderPlainTextEdit);
+    commandBox = new CommandBox(ui->orderPlainTextEdit, &userChoices);
     ui->orderPlainTextEdit->installEventFilter(this);
     new PortList(ui->portListWidget);
+    sendTools = new SendTools(
+        {this, serialPort, commandBox, inputModes, console, &userChoices},
+        [this] { return send_from_box(false); },
+        [this](const QByteArray &bytes, const QString &shown) { return send_bytes(bytes, shown); });
 
     setup_toolBtn_extendArea();
 
@@ -197,5 +202,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (ui->portListWidget->currentItem())
         save_port_conf();
+    // Nothing goes out once the window has gone.
+    sendTools->stopSending();
     event->accept();
 }

@@ -165,6 +165,7 @@ void Console::appendParagraph(const QString &text)
     QTextCursor end = endOf(document);
     QTextCharFormat format = view->currentCharFormat();
     format.clearProperty(QTextFormat::ObjectType);
+    format.clearForeground();
     if (!document->isEmpty())
         end.insertBlock(end.blockFormat(), format);
     end.insertText(inserted, format);
@@ -190,11 +191,27 @@ void Console::appendPicture(const QString &path)
     writeLog(stamp + tr("[图片 %1]").arg(path) + QLatin1Char('\n'));
 }
 
-void Console::insertAtEnd(const QString &text, bool ownLine, int lines)
+void Console::showSent(const QString &line)
+{
+    int count = 0;
+    const QString shown = stampedLines(QStringLiteral("→ ") + line, currentStamp(), &count);
+    QTextCharFormat sent;
+    // Grey reads on light and dark backgrounds alike.
+    sent.setForeground(QColor(128, 128, 128));
+    insertAtEnd(shown, true, count, &sent);
+    writeLog(shown);
+}
+
+void Console::insertAtEnd(const QString &text, bool ownLine, int lines,
+                          const QTextCharFormat *colour)
 {
     follower->beginInsert();
     QTextCursor end = endOf(view->document());
-    const QTextCharFormat format = plainFormat(end.charFormat());
+    QTextCharFormat format = plainFormat(end.charFormat());
+    // The module's lines after a coloured one are the view's own colour again.
+    format.clearForeground();
+    if (colour)
+        format.merge(*colour);
     if (ownLine && !end.block().text().isEmpty())
         end.insertBlock(end.blockFormat(), format);
     end.insertText(text, format);
@@ -284,4 +301,9 @@ void Console::showFindBar()
 QMenu *Console::createContextMenu(const QPoint &position)
 {
     return menu->create(position);
+}
+
+void Console::addMenuAction(QAction *action)
+{
+    menu->addAction(action);
 }

@@ -80,6 +80,8 @@ QMenu *ConsoleMenu::create(const QPoint &position)
     findAction->setObjectName(QStringLiteral("consoleFindAction"));
     findAction->setShortcut(QKeySequence::Find);
     connect(findAction, &QAction::triggered, console, &Console::showFindBar);
+    for (QAction *action : qAsConst(extra))
+        menu->addAction(action);
     return menu;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPoint>
 
 class Console;
+class QAction;
 class QMenu;
 class QTextEdit;
 
@@ -16,6 +18,8 @@ public:
     ConsoleMenu(Console *console, QTextEdit *view);
 
     QMenu *create(const QPoint &position);
+    // Offered after the console's own entries, in every menu from now on.
+    void addAction(QAction *action) { extra.append(action); }
 
 private:
     void popUp(const QPoint &position);
@@ -24,4 +28,5 @@ private:
 
     Console *console;
     QTextEdit *view;
+    QList<QAction *> extra;
 };
