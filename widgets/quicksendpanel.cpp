@@ -35,12 +35,6 @@ QuickSendPanel::QuickSendPanel(const QString &path, Sender sender, QWidget *pare
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->horizontalHeader()->setStretchLastSection(true);
     table->verticalHeader()->hide();
-    connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
-        // Editing is a double click on the name, command or delay; the
-        // check boxes take a single one. Elsewhere it sends.
-        if (!(commands->flags(index) & Qt::ItemIsEditable))
-            sendSelected();
-    });
 
     auto *add = button(tr("添加"), "quickSendAdd", contents);
     auto *remove = button(tr("删除"), "quickSendRemove", contents);
