@@ -9,6 +9,7 @@
 #include "foldbutton.h"
 #include "inputmodes.h"
 #include "portlist.h"
+#include "sendtools.h"
 #include "settingsfile.h"
 #include "ui_mainwindow.h"
 
@@ -79,12 +80,16 @@ void MainWindow::init()
     bar->setStyleSheet(
         atlume::readStyleSheet(QStringLiteral("./conf/vertical_scroll_bar_style.qss")));
 
-    commandBox = new CommandBox(ui->orderPlainTextEdit);
+    commandBox = new CommandBox(ui->orderPlainTextEdit, &userChoices);
     ui->orderPlainTextEdit->installEventFilter(this);
+    sendTools = new SendTools(
+        {this, serialPort, commandBox, inputModes, console, &userChoices},
+        [this] { return send_from_box(false); },
+        [this](const QByteArray &bytes, const QString &shown) { return send_bytes(bytes, shown); });
     new CommandCompleter(ui->orderPlainTextEdit,
                          [this] { return inputModes->mode() == InputModes::AtCommand; });
     cloudMessages = new CloudMessagesPanel(this);
-    console->addMenuEntry(cloudMessages->toggleAction());
+    console->addMenuAction(cloudMessages->toggleAction());
 
     auto *portList = new PortList(ui->portListWidget);
     portList->useChoices(&userChoices);
@@ -217,5 +222,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (ui->portListWidget->currentItem())
         save_port_conf();
+    // Nothing goes out once the window has gone.
+    sendTools->stopSending();
     event->accept();
 }

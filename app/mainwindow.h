@@ -15,6 +15,7 @@ class CommandBox;
 class Console;
 class FoldButton;
 class InputModes;
+class SendTools;
 class QListWidgetItem;
 class QPushButton;
 class QToolButton;
@@ -34,6 +35,10 @@ public:
     void load_port_conf();
     void save_port_conf();
     void send_order(const QString &order);
+    // The raw sibling of send_order: writes the bytes as they are, counts the
+    // line, shows what was sent when asked to, and does not pause. False when
+    // the port took nothing.
+    bool send_bytes(const QByteArray &bytes, const QString &shown);
 
     // Consecutive lines of one operation leave at least this far apart, so
     // the module has answered the earlier one before the next is written.
@@ -104,4 +109,10 @@ private:
     CloudControls *cloudControls = nullptr;
     InputModes *inputModes = nullptr;
     CloudMessagesPanel *cloudMessages = nullptr;
+    SendTools *sendTools = nullptr;
+
+    // The command box's content as the box sends it: text with its line
+    // ending, or bytes in hex. paced holds the caller for the usual pause
+    // after the write. False when nothing went out.
+    bool send_from_box(bool paced);
 };

@@ -4,14 +4,13 @@
 #include "atcommands.h"
 #include "cloudmessagespanel.h"
 #include "commandbox.h"
+#include "commandpause.h"
 #include "console.h"
 #include "inputmodes.h"
 #include "replyrecogniser.h"
+#include "sendtools.h"
+#include "transferstats.h"
 #include "ui_mainwindow.h"
-
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 void MainWindow::send_order(const QString &order)
 {
@@ -19,26 +18,43 @@ void MainWindow::send_order(const QString &order)
     // the drop itself, before the write, and the controls reset even if it fails.
     if (atlume::at::isLeaveAccessPoint(order))
         emit device_return_signal(WIFI_DISCONNECTED);
+    send_bytes(atlume::at::wireLine(order), order);
+    atlume::holdFor(commandPauseMs);
+}
 
-    const QByteArray line = atlume::at::wireLine(order);
-    if (serialPort->write(line.constData(), line.size()) > 0) {
-        // Hand the line to the tty now, so the pause below starts when it has left.
-        serialPort->flush();
-        ++sendCount;
-        // A full-width colon and no blank here, an ASCII colon and a blank
-        // where a port selection resets the count: both spellings are meant.
-        ui->orderHasSendLabel->setText(tr("已发送信息：%1条").arg(sendCount));
-    }
+bool MainWindow::send_bytes(const QByteArray &bytes, const QString &shown)
+{
+    const qint64 written = serialPort->write(bytes.constData(), bytes.size());
+    if (written <= 0)
+        return false;
+    // Hand the line to the tty now, so a pause after it starts when it has left.
+    serialPort->flush();
+    ++sendCount;
+    // A full-width colon and no blank here, an ASCII colon and a blank
+    // where a port selection resets the count: both spellings are meant.
+    ui->orderHasSendLabel->setText(tr("已发送信息：%1条").arg(sendCount));
+    sendTools->stats()->addSent(written);
+    if (commandBox->showsSent())
+        console->showSent(shown);
+    return true;
+}
 
-    // Wait in a nested event loop: replies are read, shown and recognised
-    // meanwhile, clicks still work, and no core is spun.
-    QElapsedTimer elapsed;
-    elapsed.start();
-    for (qint64 left = commandPauseMs; left > 0; left = commandPauseMs - elapsed.elapsed()) {
-        QEventLoop pause;
-        QTimer::singleShot(int(left), Qt::PreciseTimer, &pause, &QEventLoop::quit);
-        pause.exec();
+bool MainWindow::send_from_box(bool paced)
+{
+    const std::optional<CommandBox::Outgoing> out = commandBox->outgoing();
+    if (!out)
+        return false;
+    const bool asTyped = out->ending == atlume::at::LineEnding::CrLf && !commandBox->hexSend();
+    if (paced && asTyped) {
+        send_order(out->line);
+        return true;
     }
+    if (atlume::at::isLeaveAccessPoint(out->line))
+        emit device_return_signal(WIFI_DISCONNECTED);
+    const bool sent = send_bytes(out->bytes, out->shown);
+    if (paced)
+        atlume::holdFor(commandPauseMs);
+    return sent;
 }
 
 void MainWindow::on_sendBtn_clicked()
@@ -60,7 +76,7 @@ void MainWindow::on_sendBtn_clicked()
         return;
     commandBox->remember(boxText);
     if (mode == InputModes::AtCommand) {
-        send_order(atlume::at::commandFromBox(boxText));
+        send_from_box(true);
         return;
     }
     const QString topic = ui->topicLineEdit->text();
@@ -103,6 +119,7 @@ void MainWindow::serialPort_readyRead()
     const QByteArray bytes = serialPort->readAll();
     console->showReceivedBytes(bytes);
     cloudMessages->take(bytes);
+    sendTools->stats()->addReceived(bytes.size());
     const QStringList lines = receiver.feed(bytes);
     // The lines of one read go into the console together; a recognised reply
     // is shown before its signal is emitted, so whatever the signal prints

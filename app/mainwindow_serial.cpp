@@ -7,8 +7,10 @@
 #include "console.h"
 #include "portconf.h"
 #include "portenumerator.h"
+#include "sendtools.h"
 #include "seriportconfsetting.h"
 #include "simulatedports.h"
+#include "transferstats.h"
 #include "ui_mainwindow.h"
 
 #include <QListWidgetItem>
@@ -159,6 +161,7 @@ void MainWindow::on_connectBtn_clicked()
         if (!serialPort->open(QIODevice::ReadWrite))
             return;
         lostDevice.rearm();
+        sendTools->stats()->reset();
         ui->connectBtn->setText(QStringLiteral("Disconnect"));
         ui->orderPlainTextEdit->setEnabled(true);
         ui->sendBtn->setText(tr("发送"));

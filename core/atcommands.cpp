@@ -16,9 +16,20 @@ QString quotedPair(const QString &prefix, const QString &first, const QString &s
 }
 } // namespace
 
-QByteArray wireLine(const QString &order)
+QByteArray wireLine(const QString &order, LineEnding ending)
 {
-    return (order + QStringLiteral("\r\n")).toUtf8();
+    QByteArray line = order.toUtf8();
+    switch (ending) {
+    case LineEnding::CrLf:
+        return line.append("\r\n");
+    case LineEnding::Lf:
+        return line.append('\n');
+    case LineEnding::Cr:
+        return line.append('\r');
+    case LineEnding::None:
+        break;
+    }
+    return line;
 }
 
 bool isBlank(const QString &text)
@@ -33,6 +44,16 @@ QString commandFromBox(const QString &boxText)
     order.remove(QLatin1Char('\r'));
     order.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return order;
+}
+
+QString attention()
+{
+    return QStringLiteral("AT");
+}
+
+QString firmwareVersionQuery()
+{
+    return QStringLiteral("AT+GMR");
 }
 
 QString wifiStatusQuery()

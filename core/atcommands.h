@@ -7,14 +7,21 @@
 // (send_order adds it).
 namespace atlume::at {
 
+// What ends a line sent from the command box; every other line ends in CR LF,
+// which the module needs.
+enum class LineEnding { CrLf, Lf, Cr, None };
+
 // The bytes that go on the wire for one command line.
-QByteArray wireLine(const QString &order);
+QByteArray wireLine(const QString &order, LineEnding ending = LineEnding::CrLf);
 
 // True when the text is empty or holds only white space.
 bool isBlank(const QString &text);
 
 // The command box as one line: CRs removed, each LF turned into a blank.
 QString commandFromBox(const QString &boxText);
+
+QString attention();
+QString firmwareVersionQuery();
 
 // The two queries that tell the window the module's state after the port opens.
 QString wifiStatusQuery();

@@ -1,4 +1,5 @@
 #include "atcommands.h"
+#include "hexbytes.h"
 
 #include <QtTest>
 
@@ -20,6 +21,8 @@ private slots:
     void escapesQuotesAndCommas();
     void longPublishCountsUtf8BytesOfEscapedMessage_data();
     void longPublishCountsUtf8BytesOfEscapedMessage();
+    void readsBytesWrittenInHex_data();
+    void readsBytesWrittenInHex();
 };
 
 void TestAtCommands::wireLineIsUtf8WithCrLf_data()
@@ -175,6 +178,46 @@ void TestAtCommands::longPublishCountsUtf8BytesOfEscapedMessage()
     QCOMPARE(header, QStringLiteral("AT+KQMQTTPUBL=\"t\",0,%1").arg(length));
     // The module reads exactly that many bytes of the second line.
     QCOMPARE(at::escapeMessage(message).toUtf8().size(), length);
+}
+
+void TestAtCommands::readsBytesWrittenInHex_data()
+{
+    using Problem = HexBytes::Problem;
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("problem");
+    QTest::addColumn<int>("position");
+    const int none = int(Problem::None);
+    QTest::newRow("pairs with blanks") << "41 54 0d 0A" << QByteArray("AT\r\n") << none << -1;
+    QTest::newRow("pairs run together") << "41540D0a" << QByteArray("AT\r\n") << none << -1;
+    QTest::newRow("0x, commas, tabs, lines")
+        << "0x41,0X54\t0x0d\r\n0A" << QByteArray("AT\r\n") << none << -1;
+    QTest::newRow("0x pairs run together") << "0x410x54" << QByteArray("AT") << none << -1;
+    QTest::newRow("zero bytes") << "00 0x00" << QByteArray(2, '\0') << none << -1;
+    QTest::newRow("odd digit at the end") << "41 5" << QByteArray() << int(Problem::LoneDigit) << 3;
+    QTest::newRow("odd digit before a blank")
+        << "4 41" << QByteArray() << int(Problem::LoneDigit) << 0;
+    QTest::newRow("three digits") << "415" << QByteArray() << int(Problem::LoneDigit) << 2;
+    QTest::newRow("a letter past F") << "41 4G" << QByteArray() << int(Problem::NotHexDigit) << 4;
+    QTest::newRow("0x alone") << "0x" << QByteArray() << int(Problem::NotHexDigit) << 1;
+    QTest::newRow("a semicolon") << "41;54" << QByteArray() << int(Problem::NotHexDigit) << 2;
+    QTest::newRow("a full-width digit")
+        << QString::fromUtf8("４1") << QByteArray() << int(Problem::NotHexDigit) << 0;
+    QTest::newRow("only separators") << " ,\n" << QByteArray() << int(Problem::Empty) << -1;
+}
+
+void TestAtCommands::readsBytesWrittenInHex()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, problem);
+    QFETCH(int, position);
+    const HexBytes parsed = parseHexBytes(text);
+    QCOMPARE(int(parsed.problem), problem);
+    QCOMPARE(parsed.position, position);
+    QCOMPARE(parsed.bytes, bytes);
+    if (parsed.isValid())
+        QCOMPARE(parseHexBytes(hexPairs(parsed.bytes)).bytes, bytes);
 }
 
 QTEST_GUILESS_MAIN(TestAtCommands)

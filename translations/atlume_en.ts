@@ -25,6 +25,45 @@
     </message>
 </context>
 <context>
+    <name>CommandBox</name>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>十六进制发送</source>
+        <translation>Send as hex</translation>
+    </message>
+    <message>
+        <source>行尾</source>
+        <translation>Line ending</translation>
+    </message>
+    <message>
+        <source>显示发送内容</source>
+        <translation>Show what is sent</translation>
+    </message>
+    <message>
+        <source>定时发送…</source>
+        <translation>Send periodically…</translation>
+    </message>
+    <message>
+        <source>快捷指令</source>
+        <translation>Quick commands</translation>
+    </message>
+    <message>
+        <source>没有要发送的字节</source>
+        <translation>No bytes to send</translation>
+    </message>
+    <message>
+        <source>第 %1 个字符“%2”少了配对的另一位十六进制数字</source>
+        <translation>Character %1, “%2”, lacks the second hex digit of its byte</translation>
+    </message>
+    <message>
+        <source>第 %1 个字符“%2”不是十六进制数字</source>
+        <translation>Character %1, “%2”, is not a hex digit</translation>
+    </message>
+</context>
+<context>
     <name>Console</name>
     <message>
         <source>—— 串口 %1，%2 ——</source>
@@ -372,10 +411,118 @@
     </message>
 </context>
 <context>
+    <name>PeriodicSender</name>
+    <message>
+        <source>定时发送</source>
+        <translation>Send periodically</translation>
+    </message>
+    <message>
+        <source>每隔多少毫秒发送一次命令框的内容：</source>
+        <translation>Send the command box&apos;s content every (milliseconds):</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>定时发送中（每 %1 毫秒）</source>
+        <translation>Sending periodically (every %1 ms)</translation>
+    </message>
+</context>
+<context>
+    <name>QuickCommandsModel</name>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>指令</source>
+        <translation>Command</translation>
+    </message>
+    <message>
+        <source>十六进制</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>延时（毫秒）</source>
+        <translation>Delay (ms)</translation>
+    </message>
+    <message>
+        <source>顺序发送</source>
+        <translation>In sequence</translation>
+    </message>
+</context>
+<context>
+    <name>QuickSendPanel</name>
+    <message>
+        <source>快捷指令</source>
+        <translation>Quick commands</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>按顺序发送</source>
+        <translation>Send in sequence</translation>
+    </message>
+    <message>
+        <source>循环</source>
+        <translation>Loop</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>无法读取快捷指令文件 %1，快捷指令为空；保存新的列表之前不会改动该文件</source>
+        <translation>Cannot read the quick commands file %1; the quick commands are empty, and the file is left as it is until you save a new list</translation>
+    </message>
+    <message>
+        <source>快捷指令文件 %1 不是快捷指令列表，快捷指令为空；保存新的列表之前不会改动该文件</source>
+        <translation>The quick commands file %1 holds no list of quick commands; the quick commands are empty, and the file is left as it is until you save a new list</translation>
+    </message>
+    <message>
+        <source>新指令</source>
+        <translation>New command</translation>
+    </message>
+</context>
+<context>
     <name>ScrollbackLimiter</name>
     <message>
         <source>（较早的 %1 行已从显示中移除）</source>
         <translation>(%1 earlier lines are no longer shown)</translation>
+    </message>
+</context>
+<context>
+    <name>SendTools</name>
+    <message>
+        <source>定时发送失败，已停止。</source>
+        <translation>Sending periodically failed and has stopped.</translation>
+    </message>
+    <message>
+        <source>快捷指令“%1”不是以十六进制写的字节，没有发送。</source>
+        <translation>The quick command “%1” is not bytes written in hex; nothing was sent.</translation>
+    </message>
+    <message>
+        <source>快捷指令“%1”发送失败。</source>
+        <translation>Sending the quick command “%1” failed.</translation>
     </message>
 </context>
 <context>
@@ -495,6 +642,17 @@
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>TransferStats</name>
+    <message>
+        <source>显示收发统计</source>
+        <translation>Show byte counts</translation>
+    </message>
+    <message>
+        <source>接收：%1 字节  发送：%2 字节</source>
+        <translation>Received: %1 bytes  Sent: %2 bytes</translation>
     </message>
 </context>
 <context>

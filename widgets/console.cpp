@@ -239,9 +239,22 @@ void Console::appendPicture(const QString &path)
     writeLog(stamp + tr("[图片 %1]").arg(path) + QLatin1Char('\n'));
 }
 
-void Console::insertAtEnd(const QString &text, bool ownLine, int lines)
+void Console::showSent(const QString &line)
 {
-    insertAtEnd(QVector<atlume::replycolours::Run>{{text, QColor()}}, ownLine, lines);
+    int count = 0;
+    const QString shown = stampedLines(QStringLiteral("→ ") + line, currentStamp(), &count);
+    QTextCharFormat sent;
+    // Grey reads on light and dark backgrounds alike.
+    sent.setForeground(QColor(128, 128, 128));
+    insertAtEnd(shown, true, count, &sent);
+    writeLog(shown);
+}
+
+void Console::insertAtEnd(const QString &text, bool ownLine, int lines,
+                          const QTextCharFormat *colour)
+{
+    const QColor foreground = colour ? colour->foreground().color() : QColor();
+    insertAtEnd(QVector<atlume::replycolours::Run>{{text, foreground}}, ownLine, lines);
 }
 
 void Console::insertAtEnd(const QVector<atlume::replycolours::Run> &runs, bool ownLine, int lines)
@@ -373,7 +386,7 @@ QMenu *Console::createContextMenu(const QPoint &position)
     return menu->create(position);
 }
 
-void Console::addMenuEntry(QAction *action)
+void Console::addMenuAction(QAction *action)
 {
-    menu->addEntry(action);
+    menu->addAction(action);
 }

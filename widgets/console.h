@@ -14,6 +14,7 @@ class ConsoleFollower;
 class ConsoleMenu;
 class QAction;
 class QMenu;
+class QTextCharFormat;
 class QTextEdit;
 class QTime;
 class ScrollbackLimiter;
@@ -54,6 +55,9 @@ public:
     void appendParagraph(const QString &text);
     // A picture on a line of its own; a log names its file.
     void appendPicture(const QString &path);
+    // A line just written to the port, as "→ " and the line without its
+    // ending, on a line of its own and in a colour of its own.
+    void showSent(const QString &line);
 
     void keepView();
     void followEnd();
@@ -80,13 +84,14 @@ public:
 
     ScrollbackLimiter *limiter() const { return scrollback; }
     QMenu *createContextMenu(const QPoint &position);
-    // An entry of another unit's, added at the end of the context menu.
-    void addMenuEntry(QAction *action);
+    // An entry of someone else's for the context menu, after the console's own.
+    void addMenuAction(QAction *action);
 
     static QString timestampText(const QTime &time);
 
 private:
-    void insertAtEnd(const QString &text, bool ownLine, int lines);
+    void insertAtEnd(const QString &text, bool ownLine, int lines,
+                     const QTextCharFormat *colour = nullptr);
     void insertAtEnd(const QVector<atlume::replycolours::Run> &runs, bool ownLine, int lines);
     void writeLog(const QString &text);
     void holdPainting();

@@ -93,13 +93,9 @@ QMenu *ConsoleMenu::create(const QPoint &position)
     highlight->setCheckable(true);
     highlight->setChecked(console->repliesHighlighted());
     connect(highlight, &QAction::toggled, console, &Console::setRepliesHighlighted);
-    menu->addActions(entries);
+    for (QAction *action : qAsConst(extra))
+        menu->addAction(action);
     return menu;
-}
-
-void ConsoleMenu::addEntry(QAction *action)
-{
-    entries.append(action);
 }
 
 void ConsoleMenu::popUp(const QPoint &position)

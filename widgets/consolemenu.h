@@ -19,7 +19,8 @@ public:
     ConsoleMenu(Console *console, QTextEdit *view);
 
     QMenu *create(const QPoint &position);
-    void addEntry(QAction *action);
+    // Offered after the console's own entries, in every menu from now on.
+    void addAction(QAction *action) { extra.append(action); }
 
 private:
     void popUp(const QPoint &position);
@@ -28,5 +29,5 @@ private:
 
     Console *console;
     QTextEdit *view;
-    QList<QAction *> entries;
+    QList<QAction *> extra;
 };

@@ -53,7 +53,7 @@ void InputModes::enterAtMode(bool checked)
     checkOnly(w.atMode);
     if (!checked)
         w.atMode->setChecked(true);
-    current = AtCommand;
+    setMode(AtCommand);
     setTopicFieldsVisible(false);
     w.box->setEnabled(true);
     enableSendForBox();
@@ -88,7 +88,15 @@ void InputModes::enterTopicMode(QPushButton *button, Mode mode)
         w.box->setEnabled(true);
         enableSendForBox();
     }
+    setMode(mode);
+}
+
+void InputModes::setMode(Mode mode)
+{
+    if (mode == current)
+        return;
     current = mode;
+    emit modeChanged(mode);
 }
 
 void InputModes::setTopicFieldsVisible(bool visible)

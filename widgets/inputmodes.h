@@ -49,7 +49,11 @@ public:
     void topicButtonClicked(QPushButton *button, Mode mode, bool checked);
     void setTopicFieldsVisible(bool visible);
 
+signals:
+    void modeChanged(InputModes::Mode mode);
+
 private:
+    void setMode(Mode mode);
     void enterTopicMode(QPushButton *button, Mode mode);
     void enableSendForBox();
 
