@@ -35,7 +35,7 @@ void printSmartConfigGuide(Console *console)
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), serialPort(new QSerialPort(this)),
-      lostDevice(serialPort)
+      lostDevice(serialPort), userChoices(QStringLiteral("./conf/console.json"))
 {
     qRegisterMetaType<DEVICE_SIGNAL>("DEVICE_SIGNAL");
     ui->setupUi(this);

@@ -101,7 +101,7 @@ private:
     atlume::LineReceiver receiver;
     atlume::LostDeviceDetector lostDevice;
     // What the user chose in the window's menus, remembered between starts.
-    atlume::UserChoices userChoices{QStringLiteral("./conf/console.json")};
+    atlume::UserChoices userChoices;
     int commandPauseMs = kDefaultCommandPauseMs;
     Console *console = nullptr;
     CommandBox *commandBox = nullptr;

@@ -4,6 +4,7 @@
 #include "consolefollower.h"
 #include "consolehexview.h"
 #include "consolemenu.h"
+#include "linestamps.h"
 #include "replycolours.h"
 #include "scrollbacklimiter.h"
 
@@ -27,37 +28,6 @@ constexpr int kPaintIntervalMs = 20;
 const QString kTimestampsKey = QStringLiteral("timestamps");
 const QString kHexKey = QStringLiteral("hexView");
 const QString kHighlightKey = QStringLiteral("highlightReplies");
-
-// The lines of text as they are shown and logged: CR LF, a lone CR and a
-// lone LF each end a line, and a break at the very end opens no further one.
-// Each line gets the stamp in front and a lone LF at its end.
-QString stampedLines(const QString &text, const QString &stamp, int *count)
-{
-    QString shown;
-    shown.reserve(text.size() + (text.size() / 16 + 1) * stamp.size());
-    int lines = 0;
-    const auto take = [&](QStringView line) {
-        ++lines;
-        shown += stamp;
-        shown += line;
-        shown += QLatin1Char('\n');
-    };
-    int start = 0;
-    const int size = text.size();
-    for (int i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
-            continue;
-        take(QStringView(text).mid(start, i - start));
-        if (c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
-    }
-    if (start < size)
-        take(QStringView(text).mid(start));
-    *count = lines;
-    return shown;
-}
 
 bool endsWithBreak(const QString &text)
 {
@@ -175,7 +145,7 @@ void Console::showReceived(const QString &lines)
         return;
     }
     int count = 0;
-    const QString shown = stampedLines(lines, readStamp, &count);
+    const QString shown = atlume::stampedLines(lines, readStamp, &count);
     if (!highlighted) {
         // Stamped lines begin lines of their own, also after a paragraph of
         // the window's that did not end its line.
@@ -187,7 +157,7 @@ void Console::showReceived(const QString &lines)
         if (timestamps) {
             int runLines = 0;
             for (atlume::replycolours::Run &run : runs)
-                run.lines = stampedLines(run.lines, readStamp, &runLines);
+                run.lines = atlume::stampedLines(run.lines, readStamp, &runLines);
         }
         insertAtEnd(runs, timestamps, timestamps ? count : int(lines.count(QLatin1Char('\n'))));
     }
@@ -202,7 +172,7 @@ void Console::appendParagraph(const QString &text)
     int count = 0;
     QString shown;
     if (timestamps || log.isOpen())
-        shown = stampedLines(text, currentStamp(), &count);
+        shown = atlume::stampedLines(text, currentStamp(), &count);
     QString inserted = text;
     if (timestamps) {
         // The paragraph's own line breaks stay as they were, the last one included.
@@ -242,7 +212,7 @@ void Console::appendPicture(const QString &path)
 void Console::showSent(const QString &line)
 {
     int count = 0;
-    const QString shown = stampedLines(QStringLiteral("→ ") + line, currentStamp(), &count);
+    const QString shown = atlume::stampedLines(QStringLiteral("→ ") + line, currentStamp(), &count);
     QTextCharFormat sent;
     // Grey reads on light and dark backgrounds alike.
     sent.setForeground(QColor(128, 128, 128));
