@@ -10,8 +10,7 @@ class QMenu;
 class QTextEdit;
 
 // The console's context menu: Qt's standard entries, then the console's own
-// (timestamps, the log, save, find, the hex view, highlighting), then the
-// entries other units add.
+// (timestamps, the hex view, highlighting, the log, save, find).
 class ConsoleMenu : public QObject {
     Q_OBJECT
 
