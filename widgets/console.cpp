@@ -10,6 +10,8 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -47,8 +49,10 @@ QTextCharFormat ownFormat(QTextCharFormat format)
 {
     format.clearProperty(QTextFormat::ObjectType);
     format.clearForeground();
-    format.clearProperty(QTextFormat::FontFixedPitch);
-    format.clearProperty(QTextFormat::FontStyleHint);
+    format.clearProperty(QTextFormat::FontFamily);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    format.clearProperty(QTextFormat::FontFamilies);
+#endif
     return format;
 }
 
@@ -61,12 +65,18 @@ QTextCharFormat plainFormat(const QTextCharFormat &format)
     return plain;
 }
 
-// Hex rows line up only in a font of fixed pitch: where the console's font
-// is missing, the fallback is one.
-QTextCharFormat hexFormat(QTextCharFormat format)
+// Hex rows line up only in a font of fixed pitch: where the console's is not
+// one (its family is missing, say), they take the system's.
+QTextCharFormat hexFormat(QTextCharFormat format, const QFont &consoleFont)
 {
-    format.setFontFixedPitch(true);
-    format.setFontStyleHint(QFont::Monospace);
+    if (QFontInfo(consoleFont).fixedPitch())
+        return format;
+    static const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 1, 0)
+    format.setFontFamilies({fixed});
+#else
+    format.setFontFamily(fixed);
+#endif
     return format;
 }
 
@@ -130,8 +140,9 @@ void Console::showReceivedBytes(const QByteArray &bytes)
     if (!hexRead || bytes.isEmpty())
         return;
     follower->beginInsert();
-    const ConsoleHexView::Shown shown = hexView->show(
-        bytes, readStamp, hexFormat(plainFormat(endOf(view->document()).charFormat())));
+    const QTextCharFormat format = plainFormat(endOf(view->document()).charFormat());
+    const ConsoleHexView::Shown shown =
+        hexView->show(bytes, readStamp, hexFormat(format, view->document()->defaultFont()));
     follower->endInsert(shown.addedLines);
     writeLog(shown.finishedRows);
 }
