@@ -85,7 +85,7 @@ QTextCharFormat hexFormat(QTextCharFormat format, const QFont &consoleFont)
 Console::Console(QTextEdit *view)
     : QObject(view), view(view), scrollback(new ScrollbackLimiter(view)),
       follower(new ConsoleFollower(view)), finder(new ConsoleFind(view)),
-      menu(new ConsoleMenu(this, view)), hexView(new ConsoleHexView(view->document()))
+      menu(new ConsoleMenu(this, view)), hexView(new ConsoleHexView(view))
 {
 }
 

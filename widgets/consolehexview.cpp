@@ -3,6 +3,7 @@
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextDocument>
+#include <QTextEdit>
 
 namespace {
 
@@ -20,19 +21,19 @@ QTextCursor endOf(QTextDocument *document)
 
 } // namespace
 
-ConsoleHexView::ConsoleHexView(QTextDocument *document) : document(document) {}
+ConsoleHexView::ConsoleHexView(QTextEdit *view) : view(view) {}
 
 bool ConsoleHexView::openRowIsLast() const
 {
     return rows.hasOpenRow() && !openRowStart.isNull() &&
-           openRowStart.position() + openRowLength == endOf(document).position();
+           openRowStart.position() + openRowLength == endOf(view->document()).position();
 }
 
 ConsoleHexView::Shown ConsoleHexView::show(const QByteArray &bytes, const QString &stamp,
                                            const QTextCharFormat &format)
 {
     Shown shown;
-    QTextCursor end = endOf(document);
+    QTextCursor end = endOf(view->document());
     end.beginEditBlock();
     if (openRowIsLast()) {
         end.setPosition(openRowStart.position(), QTextCursor::KeepAnchor);

@@ -6,6 +6,7 @@
 
 class QTextCharFormat;
 class QTextDocument;
+class QTextEdit;
 
 // The console's hex view: the received bytes shown at the end of the
 // console's document as rows of a hex dump (atlume::HexRows), each stamped
@@ -14,7 +15,7 @@ class QTextDocument;
 // where it is.
 class ConsoleHexView {
 public:
-    explicit ConsoleHexView(QTextDocument *document);
+    explicit ConsoleHexView(QTextEdit *view);
 
     struct Shown {
         int addedLines = 0;
@@ -29,7 +30,7 @@ public:
 private:
     bool openRowIsLast() const;
 
-    QTextDocument *document;
+    QTextEdit *view;
     atlume::HexRows rows;
     // Where the open row begins in the document, and its length with its line break.
     QTextCursor openRowStart;
