@@ -12,8 +12,10 @@ namespace {
 
 const QString kAutoRefreshKey = QStringLiteral("autoRefreshPorts");
 const QString kAutoReconnectKey = QStringLiteral("autoReconnect");
-// How often the system's ports are looked at while either choice needs it.
-constexpr int kLookIntervalMs = 1000;
+// How often the system's ports are looked at for a change of the set, and,
+// more often, for a lost port's return: a reset board is soon back.
+constexpr int kRefreshIntervalMs = 1000;
+constexpr int kLostPortIntervalMs = 250;
 // A port that comes back later than this is a new start, not a reset board.
 constexpr qint64 kReturnWithinMs = 60000;
 
@@ -68,8 +70,10 @@ QStringList describeSimulated(const QString &name)
 PortList::PortList(QListWidget *list) : QObject(list), list(list)
 {
     list->installEventFilter(this);
-    ticker.setInterval(kLookIntervalMs);
-    connect(&ticker, &QTimer::timeout, this, &PortList::look);
+    refreshTimer.setInterval(kRefreshIntervalMs);
+    connect(&refreshTimer, &QTimer::timeout, this, &PortList::refresh);
+    lostPortTimer.setInterval(kLostPortIntervalMs);
+    connect(&lostPortTimer, &QTimer::timeout, this, &PortList::lookForLostPort);
     connect(list->model(), &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex &, int first, int last) { describePorts(first, last); });
     connect(list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *current) {
@@ -92,14 +96,18 @@ void PortList::useChoices(atlume::UserChoices *userChoices)
     choices = userChoices;
     refreshing = choices->flag(kAutoRefreshKey);
     reconnecting = choices->flag(kAutoReconnectKey);
-    updateTimer();
+    if (refreshing)
+        refreshTimer.start();
 }
 
 void PortList::setAutoRefresh(bool on)
 {
     refreshing = on;
     choices->setFlag(kAutoRefreshKey, on);
-    updateTimer();
+    if (on)
+        refreshTimer.start();
+    else
+        refreshTimer.stop();
 }
 
 void PortList::setAutoReconnect(bool on)
@@ -131,51 +139,41 @@ void PortList::portLost(const QString &name)
     if (!reconnecting || name.isEmpty() || name == lostPort)
         return;
     lostPort = name;
-    lostPortGone = false;
+    // A port still listed right after the loss has not gone yet: it is back
+    // only once it has been missing.
+    lostPortGone = !atlume::availablePortNames().contains(name);
     lostFor.start();
-    updateTimer();
+    lostPortTimer.start();
 }
 
 void PortList::stopWatching()
 {
     lostPort.clear();
-    updateTimer();
+    lostPortTimer.stop();
 }
 
-void PortList::updateTimer()
+void PortList::lookForLostPort()
 {
-    if (refreshing || !lostPort.isEmpty()) {
-        if (!ticker.isActive())
-            ticker.start();
-    } else {
-        ticker.stop();
+    if (!atlume::availablePortNames().contains(lostPort)) {
+        lostPortGone = true;
+    } else if (lostPortGone) {
+        const QString name = lostPort;
+        stopWatching();
+        emit rescanWanted();
+        const auto items = list->findItems(name, Qt::MatchExactly);
+        if (items.isEmpty())
+            return;
+        list->setCurrentItem(items.first());
+        emit reopenWanted(name);
+        return;
     }
+    if (lostFor.elapsed() > kReturnWithinMs)
+        stopWatching();
 }
 
-void PortList::look()
+void PortList::refresh()
 {
     const QStringList names = atlume::availablePortNames();
-    if (!lostPort.isEmpty()) {
-        // A port still listed right after the loss has not yet gone: it is
-        // back only once it has been missing.
-        if (!names.contains(lostPort)) {
-            lostPortGone = true;
-        } else if (lostPortGone) {
-            const QString name = lostPort;
-            stopWatching();
-            emit rescanWanted();
-            const auto items = list->findItems(name, Qt::MatchExactly);
-            if (items.isEmpty())
-                return;
-            list->setCurrentItem(items.first());
-            emit reopenWanted(name);
-            return;
-        }
-        if (lostFor.elapsed() > kReturnWithinMs)
-            stopWatching();
-    }
-    if (!refreshing)
-        return;
     QStringList listed;
     for (int row = 0; row < list->count(); ++row)
         listed << list->item(row)->text();

@@ -47,9 +47,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void look();
+    void refresh();
+    void lookForLostPort();
     void stopWatching();
-    void updateTimer();
     void describePorts(int first, int last);
 
     QListWidget *list;
@@ -57,7 +57,8 @@ private:
     atlume::UserChoices *choices = &ownChoices;
     bool refreshing = false;
     bool reconnecting = false;
-    QTimer ticker;
+    QTimer refreshTimer;
+    QTimer lostPortTimer;
     // The port lost, whether it has been seen gone since, and since when it is watched.
     QString lostPort;
     bool lostPortGone = false;
