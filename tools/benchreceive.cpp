@@ -3,7 +3,8 @@
 // child process.
 //
 //   1. the burst of the default mode shown as text, in hex and highlighted,
-//      in turns: lines per second end to end and CPU per line of each;
+//      in turns: the module's lines per second end to end, CPU per line, and
+//      the console's lines (a hex row each) per second of each;
 //   2. cloud messages through the 云端消息 panel, hidden and shown: the time
 //      per message and the longest event meanwhile.
 
@@ -104,6 +105,7 @@ struct View {
     bool hex;
     bool highlighted;
     double linesPerSecond = 0;
+    double rowsPerSecond = 0; // the console's lines: the hex view's rows
     double cpuPerLineUs = 0;
     int runs = 0;
     bool complete = true;
@@ -125,6 +127,7 @@ void runView(View &view, QSerialPort &port, const ModuleProcess &module, Console
                           last == (view.hex ? burst.lastHexRow : burst.lastLine);
     const double seconds = double(qMax<qint64>(run.wallMs, 1)) / kMsPerSecond;
     view.linesPerSecond += double(burst.lines) / seconds;
+    view.rowsPerSecond += double(expected) / seconds;
     view.cpuPerLineUs += run.cpu * kUsPerSecond / double(burst.lines);
     ++view.runs;
     view.complete = view.complete && complete;
@@ -216,15 +219,23 @@ int runReceiveViews(TimedApplication &app, int lineCount, int rounds, int messag
     bool complete = true;
     for (View &view : views) {
         view.linesPerSecond /= view.runs;
+        view.rowsPerSecond /= view.runs;
         view.cpuPerLineUs /= view.runs;
         complete = complete && view.complete;
-        std::printf("  %-12s %8.0f lines/s  %6.2f us CPU a line%s\n", view.name,
-                    view.linesPerSecond, view.cpuPerLineUs, view.complete ? "" : "  INCOMPLETE");
+        std::printf("  %-12s %8.0f lines/s  %6.2f us CPU a line  %8.0f console lines/s%s\n",
+                    view.name, view.linesPerSecond, view.cpuPerLineUs, view.rowsPerSecond,
+                    view.complete ? "" : "  INCOMPLETE");
     }
     for (const View *view : {&views[1], &views[2]}) {
         const double share = view->linesPerSecond / views[0].linesPerSecond;
-        std::printf("  %-12s %8.2f x the text view's lines/s  (target >= %.1f: %s)\n", view->name,
+        std::printf("  %-12s %8.2f x the text view's lines/s  (target >= %.1f: %s)", view->name,
                     share, kViewRateShareTarget, verdict(share >= kViewRateShareTarget));
+        // A hex row holds at most 16 bytes, so the console shows several for
+        // one of the module's lines.
+        if (view->hex)
+            std::printf(", %.2f x its console lines/s",
+                        view->rowsPerSecond / views[0].rowsPerSecond);
+        std::printf("\n");
     }
 
     std::printf("\ncloud messages into the panel (the console shows them too):\n");
