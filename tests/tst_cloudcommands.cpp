@@ -72,7 +72,7 @@ void TestCloudCommands::initTestCase()
 {
     qRegisterMetaType<DEVICE_SIGNAL>("DEVICE_SIGNAL");
     bench = std::make_unique<ModuleBench>();
-    bench->open();
+    QVERIFY(bench->open());
     QVERIFY(module().waitForDrained(2000));
     QTRY_VERIFY(consoleText(window()).contains("+KQMQTTSTATE:0"));
 }
@@ -500,7 +500,7 @@ void TestCloudCommands::followsAModuleAlreadyOnline()
     auto *wifi = widget<ButtonCombobox>(window, "connect_wifi_btn");
 
     // The two status queries alone bring the controls to the module's state.
-    online.open();
+    QVERIFY(online.open());
     QTRY_VERIFY(cloud->isChecked());
     QCOMPARE(module.receivedLineBytes(), (QList<QByteArray>{"AT+CIPSTATUS", "AT+KQMQTTSTATE?"}));
     QCOMPARE(cloud->text(), kDisconnectCloud);

@@ -403,7 +403,7 @@ void TestCloudControls::initTestCase()
 {
     qRegisterMetaType<DEVICE_SIGNAL>("DEVICE_SIGNAL");
     bench = std::make_unique<ModuleBench>();
-    bench->open();
+    QVERIFY(bench->open());
     // Let the answers to the status queries arrive; they change nothing.
     QVERIFY(bench->module.waitForDrained(2000));
     QTRY_VERIFY(
@@ -547,7 +547,7 @@ void TestCloudControls::wifiMethodFollowsTheReplies()
     // Back to the simulated module's port, which needs opening again.
     selectPort(window(), bench->module.slavePath());
     bench->module.clearReceived();
-    bench->open();
+    QVERIFY(bench->open());
     QVERIFY(bench->module.waitForDrained(2000));
     QTRY_VERIFY(
         widget<QTextBrowser>(window(), "textBrowser")->toPlainText().contains("+KQMQTTSTATE:0"));

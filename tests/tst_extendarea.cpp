@@ -127,7 +127,8 @@ MainWindow &TestExtendArea::window()
 {
     if (!bench) {
         bench = std::make_unique<ModuleBench>();
-        bench->open();
+        if (!bench->open())
+            QTest::qFail("the window did not open the module's port", __FILE__, __LINE__);
     }
     return bench->window;
 }

@@ -1,4 +1,4 @@
-#include "brokersupport.h"
+#include "broker.h"
 #include "fakemodule.h"
 #include "linereceiver.h"
 #include "replyrecogniser.h"
@@ -320,7 +320,7 @@ void TestFakeModule::brokerOutOfReachFailsTheConnect()
 {
     atlume::BrokerOptions nobody;
     nobody.host = QStringLiteral("127.0.0.1");
-    nobody.port = freeLoopbackPort();
+    nobody.port = atlume::support::freeLoopbackPort();
     module->setBroker(nobody);
     module->setEcho(false);
     module->setWifiJoined(true);

@@ -70,7 +70,7 @@ void TestTerminal::openSendsStatusQueriesPaced()
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
     QElapsedTimer clicked;
     clicked.start();
-    bench.open();
+    QVERIFY(bench.open());
     // The click returns after both queries and their pauses.
     QVERIFY2(clicked.elapsed() >= 2000, qPrintable(QString::number(clicked.elapsed())));
 
@@ -116,7 +116,7 @@ void TestTerminal::openWithTextTypedEnablesSend()
     QFETCH(QString, typed);
     ModuleBench bench;
     widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit")->setPlainText(typed);
-    bench.open();
+    QVERIFY(bench.open());
     QVERIFY(widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit")->isEnabled());
     QCOMPARE(widget<QPushButton>(bench.window, "sendBtn")->isEnabled(), !typed.isEmpty());
     QCOMPARE(widget<QPushButton>(bench.window, "sendBtn")->text(), QString::fromUtf8("发送"));
@@ -129,7 +129,7 @@ void TestTerminal::openWithTextTypedEnablesSend()
 void TestTerminal::closeWritesOneLineAndResetsControls()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     const QString before = consoleText(bench.window);
     const QString label = sentLabel(bench.window);
     QTest::mouseClick(widget<QPushButton>(bench.window, "connectBtn"), Qt::LeftButton);
@@ -227,7 +227,7 @@ void TestTerminal::everyErrorValueHasItsLine()
     QFETCH(int, value);
     QFETCH(QString, line);
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QVERIFY(QMetaObject::invokeMethod(
@@ -242,7 +242,7 @@ void TestTerminal::everyErrorValueHasItsLine()
 void TestTerminal::resourceErrorWithPortStillListed()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     QVERIFY(
         QMetaObject::invokeMethod(&bench.window, "printSerialError",
                                   Q_ARG(QSerialPort::SerialPortError, QSerialPort::ResourceError)));
@@ -284,7 +284,7 @@ void TestTerminal::hangUpEndsLikeResourceErrorWithoutFlood()
     ModuleBench bench;
     bench.ports.ports << "ttyAtlumeOther0";
     QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
-    bench.open();
+    QVERIFY(bench.open());
     auto *connectBtn = widget<QPushButton>(bench.window, "connectBtn");
     // The click left focus on connectBtn; the recovery disables it.
     QVERIFY(QTest::qWaitForWindowActive(&bench.window));
@@ -341,7 +341,7 @@ void TestTerminal::sendButtonSendsBoxAsOneLine()
     QFETCH(QString, box);
     QFETCH(QByteArray, wire);
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     bench.module.clearReceived();
     auto *edit = widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit");
     edit->setPlainText(box);
@@ -355,7 +355,7 @@ void TestTerminal::sendButtonSendsBoxAsOneLine()
 void TestTerminal::blankBoxSendsNothing()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     bench.module.clearReceived();
     auto *edit = widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit");
     edit->setPlainText("  \n \n");
@@ -398,7 +398,7 @@ void TestTerminal::wifiLeaveTriggerIsExact()
     QFETCH(QString, order);
     QFETCH(bool, emits);
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
     bench.window.send_order(order);
     QCOMPARE(replies.count() > 0 && replies.at(0).at(0).value<DEVICE_SIGNAL>() == WIFI_DISCONNECTED,
@@ -409,7 +409,7 @@ void TestTerminal::wifiLeaveTriggerIsExact()
 void TestTerminal::repliesAreShownAndRecognisedInOrder()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
@@ -428,7 +428,7 @@ void TestTerminal::repliesAreShownAndRecognisedInOrder()
 void TestTerminal::signalFollowsItsLineInTheConsole()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QStringList seen;
@@ -446,7 +446,7 @@ void TestTerminal::signalFollowsItsLineInTheConsole()
 void TestTerminal::lineSplitAcrossReadsIsShownWhole()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
@@ -468,7 +468,7 @@ void TestTerminal::lineSplitAcrossReadsIsShownWhole()
 void TestTerminal::characterSplitAcrossReadsArrivesWhole()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QSignalSpy reads(portOf(bench.window), &QSerialPort::readyRead);
@@ -484,7 +484,7 @@ void TestTerminal::characterSplitAcrossReadsArrivesWhole()
 void TestTerminal::bytesAfterZeroByteAreKept()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
@@ -502,7 +502,7 @@ void TestTerminal::unfinishedLineIsDroppedOnPortChange()
     QVERIFY(second.open());
     bench.ports.ports << second.slavePath();
     QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
-    bench.open();
+    QVERIFY(bench.open());
     QSignalSpy reads(portOf(bench.window), &QSerialPort::readyRead);
     bench.module.sendRaw("half a li");
     QVERIFY(reads.wait(2000));
@@ -521,7 +521,7 @@ void TestTerminal::unfinishedLineIsDroppedOnPortChange()
 void TestTerminal::incomingTextNeverReplacesASelection()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     console->append("keep this line");
@@ -540,7 +540,7 @@ void TestTerminal::incomingTextNeverReplacesASelection()
 void TestTerminal::unendedLineIsShownCutAndNotRecognised()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
@@ -559,7 +559,7 @@ void TestTerminal::unendedLineIsShownCutAndNotRecognised()
 void TestTerminal::repliesAndGuideSurviveDrops()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     auto *limiter = console->findChild<ScrollbackLimiter *>();
     QVERIFY(limiter);

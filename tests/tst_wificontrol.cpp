@@ -277,7 +277,7 @@ void TestWifiControl::pressSendsTheItemsLines()
     ModuleBench bench;
     if (!fileBefore.isNull())
         QVERIFY(writeWholeFile(file, fileBefore));
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     QVERIFY(control->isVisible());
     if (!stateLine.isEmpty()) {
@@ -330,7 +330,7 @@ void TestWifiControl::pressSendsTheItemsLines()
 void TestWifiControl::joinsDirectlyThenLeaves()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     auto *cloud = widget<QPushButton>(bench.window, "connectNimbrelCloudBtn");
     QCOMPARE(control->currentIndex(), 1);
@@ -395,7 +395,7 @@ void TestWifiControl::failedJoinOffersDirectJoinAgain()
 {
     ModuleBench bench;
     bench.module.setJoinErrorCode(1);
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     auto *cloud = widget<QPushButton>(bench.window, "connectNimbrelCloudBtn");
 
@@ -433,7 +433,7 @@ void TestWifiControl::failedJoinOffersDirectJoinAgain()
 void TestWifiControl::smartConfigStartsFailsAndStops()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     chooseFromList(control, 2);
     bench.module.clearReceived();
@@ -489,7 +489,7 @@ void TestWifiControl::smartConfigStartsFailsAndStops()
 void TestWifiControl::softApStartsAndStops()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     auto *cloud = widget<QPushButton>(bench.window, "connectNimbrelCloudBtn");
     chooseFromList(control, 3);
@@ -542,7 +542,7 @@ void TestWifiControl::softApStartsAndStops()
 void TestWifiControl::unavailableItemZeroCannotBeChosen()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     bench.module.clearReceived();
     ButtonCombobox *control = wifiControl(bench.window);
     QCOMPARE(control->currentIndex(), 1);
@@ -598,7 +598,7 @@ void TestWifiControl::dialogBlocksTheWindow()
     QFETCH(int, item);
     QFETCH(QString, dialog);
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     if (control->currentIndex() != item)
         chooseFromList(control, item);

@@ -16,7 +16,6 @@
 #include "benchsupport.h"
 #include "console.h"
 #include "mainwindow.h"
-#include "portenumerator.h"
 
 #include <QFile>
 #include <QSerialPort>
@@ -250,23 +249,17 @@ void runVariant(Variant &variant, MainWindow &window, QSerialPort &port,
 
 int runConsoleExtras(int lineCount, int rounds)
 {
-    WorkDir work;
-    ModuleProcess module(work.filePath(QStringLiteral("module-input")));
-    if (!work.isValid() || !module.start({}))
+    ModuleRig rig;
+    if (!rig.open({}))
         return 1;
-    const QString ptyPath = module.ptyPath();
-    atlume::setPortLister([ptyPath] { return QStringList{ptyPath}; });
-
-    MainWindow window;
-    window.show();
-    QSerialPort *port = openPort(window, ptyPath);
-    if (!port)
-        return 1;
+    MainWindow &window = rig.window();
+    QSerialPort *port = &rig.port();
+    const ModuleProcess &module = rig.module();
     // The bench's choice only, never the user's settings file.
     window.findChild<Console *>()->setSettingsPath(QString());
 
     const Burst burst = makeBurst(lineCount);
-    const QString burstPath = work.filePath(QStringLiteral("burst.txt"));
+    const QString burstPath = rig.filePath(QStringLiteral("burst.txt"));
     if (!writeFile(burstPath, burst.bytes))
         return 1;
     Variant variants[] = {{"plain, following the end", false, true},
@@ -276,7 +269,7 @@ int runConsoleExtras(int lineCount, int rounds)
     for (int round = 0; round < rounds; ++round) {
         for (Variant &variant : variants)
             runVariant(variant, window, *port, module, burstPath, burst,
-                       work.filePath(QStringLiteral("extras.log")));
+                       rig.filePath(QStringLiteral("extras.log")));
     }
     // One step of find that finds nothing: the whole console searched, twice
     // over as it wraps around.
@@ -287,7 +280,6 @@ int runConsoleExtras(int lineCount, int rounds)
     const bool found = console->find(QStringLiteral("no such text in the console"));
     const double findMs = double(findTime.nsecsElapsed()) / kNsPerMs;
     port->close();
-    atlume::setPortLister({});
 
     std::printf("atlume-bench --console-extras: %d lines a burst, %d rounds, each variant in "
                 "turn;\nload average %.1f on %d cores at the end.\n\n",
@@ -321,35 +313,27 @@ int runConsoleExtras(int lineCount, int rounds)
 
 int runPauseAndBurst(int lineCount, int pauseCount)
 {
-    WorkDir work;
-    ModuleProcess module(work.filePath(QStringLiteral("module-input")));
-    if (!work.isValid() || !module.start({}))
+    ModuleRig rig;
+    if (!rig.open({}))
         return 1;
-    const QString ptyPath = module.ptyPath();
-    atlume::setPortLister([ptyPath] { return QStringList{ptyPath}; });
-
-    MainWindow window;
-    window.show();
-    QSerialPort *port = openPort(window, ptyPath);
-    if (!port)
-        return 1;
+    MainWindow &window = rig.window();
+    QSerialPort *port = &rig.port();
     std::printf("atlume-bench: MainWindow on %s, platform %s; the module is a child process\n"
                 "(atlume-sim), so its CPU is not counted below.\n\n",
-                qPrintable(ptyPath), qPrintable(QGuiApplication::platformName()));
+                qPrintable(rig.module().ptyPath()), qPrintable(QGuiApplication::platformName()));
 
     measurePauses(window, pauseCount);
 
     const Burst burst = makeBurst(lineCount);
-    const QString burstPath = work.filePath(QStringLiteral("burst.txt"));
+    const QString burstPath = rig.filePath(QStringLiteral("burst.txt"));
     if (!writeFile(burstPath, burst.bytes))
         return 1;
     pid_t feeder = -1;
     const bool complete =
-        reportBurst(burst, pushBurst(window, *port, module, burstPath, lineCount, feeder));
+        reportBurst(burst, pushBurst(window, *port, rig.module(), burstPath, lineCount, feeder));
 
     port->close();
     waitForChild(feeder);
-    atlume::setPortLister({});
     return complete ? 0 : 1;
 }
 
