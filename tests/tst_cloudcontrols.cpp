@@ -405,7 +405,7 @@ void TestCloudControls::initTestCase()
     bench = std::make_unique<ModuleBench>();
     QVERIFY(bench->open());
     // Let the answers to the status queries arrive; they change nothing.
-    QVERIFY(bench->module.waitForDrained(2000));
+    QVERIFY(atlume::support::waitForDrained(bench->module, 2000));
     QTRY_VERIFY(
         widget<QTextBrowser>(window(), "textBrowser")->toPlainText().contains("+KQMQTTSTATE:0"));
     // Nothing but the opening has happened to this window yet.
@@ -546,9 +546,9 @@ void TestCloudControls::wifiMethodFollowsTheReplies()
 
     // Back to the simulated module's port, which needs opening again.
     selectPort(window(), bench->module.slavePath());
-    bench->module.clearReceived();
+    bench->received.clear();
     QVERIFY(bench->open());
-    QVERIFY(bench->module.waitForDrained(2000));
+    QVERIFY(atlume::support::waitForDrained(bench->module, 2000));
     QTRY_VERIFY(
         widget<QTextBrowser>(window(), "textBrowser")->toPlainText().contains("+KQMQTTSTATE:0"));
     QCOMPARE(window().wifiMethodIndex(), 3);

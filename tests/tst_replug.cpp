@@ -39,7 +39,7 @@ void plugInAndOpen(ModuleBench &bench, QSignalSpy &replies)
     bench.ports.ports = QStringList{bench.module.slavePath()};
     QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
     selectPort(bench.window, bench.module.slavePath());
-    bench.module.clearReceived();
+    bench.received.clear();
     replies.clear();
     // Both queries reach the module on the new terminal...
     QVERIFY(bench.open());

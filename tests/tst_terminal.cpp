@@ -65,7 +65,7 @@ void TestTerminal::openSendsStatusQueriesPaced()
     qint64 wifiConnectedAt = -1;
     QObject::connect(&bench.window, &MainWindow::device_return_signal, [&](DEVICE_SIGNAL value) {
         if (value == WIFI_CONNECTED && wifiConnectedAt < 0)
-            wifiConnectedAt = bench.module.elapsedMsecs();
+            wifiConnectedAt = bench.received.elapsedMsecs();
     });
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
     QElapsedTimer clicked;
@@ -74,11 +74,11 @@ void TestTerminal::openSendsStatusQueriesPaced()
     // The click returns after both queries and their pauses.
     QVERIFY2(clicked.elapsed() >= 2000, qPrintable(QString::number(clicked.elapsed())));
 
-    const auto &lines = bench.module.receivedLines();
+    const auto &lines = bench.received.lines();
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0].bytes, QByteArray("AT+CIPSTATUS"));
     QCOMPARE(lines[1].bytes, QByteArray("AT+KQMQTTSTATE?"));
-    QCOMPARE(bench.module.receivedBytes(), QByteArray("AT+CIPSTATUS\r\nAT+KQMQTTSTATE?\r\n"));
+    QCOMPARE(bench.received.bytes(), QByteArray("AT+CIPSTATUS\r\nAT+KQMQTTSTATE?\r\n"));
     // The module reads in this thread, so its clock may see a line a few
     // milliseconds late under load; the window itself waits the full second
     // after each write, which the click's duration above shows.
@@ -172,7 +172,7 @@ void TestTerminal::openErrorsLeaveThePortClosed()
     QCOMPARE(consoleText(bench.window),
              QStringLiteral("An error occurred while attempting to open an non-existing device."));
     QCOMPARE(widget<QPushButton>(bench.window, "connectBtn")->text(), QStringLiteral("Connect"));
-    QCOMPARE(bench.module.receivedBytes(), QByteArray());
+    QCOMPARE(bench.received.bytes(), QByteArray());
 }
 
 void TestTerminal::everyErrorValueHasItsLine_data()
@@ -259,10 +259,10 @@ void TestTerminal::resourceErrorWithPortStillListed()
     QVERIFY(!widget<QWidget>(bench.window, "orderPlainTextEdit")->isEnabled());
     QVERIFY(!widget<QWidget>(bench.window, "connect_wifi_btn")->isEnabled());
 
-    bench.module.clearReceived();
+    bench.received.clear();
     QTest::mouseClick(connectBtn, Qt::LeftButton);
     QVERIFY(portOf(bench.window)->isOpen());
-    QVERIFY(bench.module.waitForLines(2, 3000));
+    QVERIFY(bench.received.waitForLines(2, 3000));
 }
 
 void TestTerminal::hangUpEndsLikeResourceErrorWithoutFlood_data()
@@ -342,12 +342,12 @@ void TestTerminal::sendButtonSendsBoxAsOneLine()
     QFETCH(QByteArray, wire);
     ModuleBench bench;
     QVERIFY(bench.open());
-    bench.module.clearReceived();
+    bench.received.clear();
     auto *edit = widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit");
     edit->setPlainText(box);
     QVERIFY(widget<QPushButton>(bench.window, "sendBtn")->isEnabled());
     QTest::mouseClick(widget<QPushButton>(bench.window, "sendBtn"), Qt::LeftButton);
-    QCOMPARE(bench.module.receivedBytes(), wire);
+    QCOMPARE(bench.received.bytes(), wire);
     QCOMPARE(sentLabel(bench.window), QString::fromUtf8("已发送信息：3条"));
     QCOMPARE(edit->toPlainText(), box);
 }
@@ -356,14 +356,14 @@ void TestTerminal::blankBoxSendsNothing()
 {
     ModuleBench bench;
     QVERIFY(bench.open());
-    bench.module.clearReceived();
+    bench.received.clear();
     auto *edit = widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit");
     edit->setPlainText("  \n \n");
     QTest::mouseClick(widget<QPushButton>(bench.window, "sendBtn"), Qt::LeftButton);
     QVERIFY(edit->toPlainText().isEmpty());
     QVERIFY(!widget<QPushButton>(bench.window, "sendBtn")->isEnabled());
     QTest::qWait(50);
-    QCOMPARE(bench.module.receivedBytes(), QByteArray());
+    QCOMPARE(bench.received.bytes(), QByteArray());
     QCOMPARE(sentLabel(bench.window), QString::fromUtf8("已发送信息：2条"));
 }
 
@@ -403,7 +403,7 @@ void TestTerminal::wifiLeaveTriggerIsExact()
     bench.window.send_order(order);
     QCOMPARE(replies.count() > 0 && replies.at(0).at(0).value<DEVICE_SIGNAL>() == WIFI_DISCONNECTED,
              emits);
-    QCOMPARE(bench.module.receivedLineBytes().last(), order.toUtf8());
+    QCOMPARE(bench.received.lineBytes().last(), order.toUtf8());
 }
 
 void TestTerminal::repliesAreShownAndRecognisedInOrder()
@@ -500,6 +500,7 @@ void TestTerminal::unfinishedLineIsDroppedOnPortChange()
     ModuleBench bench;
     FakeModule second;
     QVERIFY(second.open());
+    atlume::support::ModuleRecorder secondReceived(second);
     bench.ports.ports << second.slavePath();
     QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
     QVERIFY(bench.open());
@@ -509,7 +510,7 @@ void TestTerminal::unfinishedLineIsDroppedOnPortChange()
 
     selectPort(bench.window, second.slavePath());
     QTest::mouseClick(widget<QPushButton>(bench.window, "connectBtn"), Qt::LeftButton);
-    QVERIFY(second.waitForLines(2, 3000));
+    QVERIFY(secondReceived.waitForLines(2, 3000));
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     second.sendRaw("ne\r\nWIFI GOT IP\r\n");

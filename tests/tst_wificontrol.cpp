@@ -292,7 +292,7 @@ void TestWifiControl::pressSendsTheItemsLines()
 
     // The module keeps quiet from now on, so only the press itself shows.
     bench.module.setReplyDelay(kNoReplyMs);
-    bench.module.clearReceived();
+    bench.received.clear();
     QCOMPARE(sentLabel(bench.window), sentLabelFor(2));
 
     QStringList problems;
@@ -305,9 +305,9 @@ void TestWifiControl::pressSendsTheItemsLines()
     QCOMPARE(hand.className, dialog);
 
     // The slot has returned, so everything it sends has left.
-    QVERIFY(bench.module.waitForLines(lines.size(), 2000));
-    QCOMPARE(bench.module.receivedLineBytes(), lines);
-    QCOMPARE(bench.module.receivedBytes(), wire(lines));
+    QVERIFY(bench.received.waitForLines(lines.size(), 2000));
+    QCOMPARE(bench.received.lineBytes(), lines);
+    QCOMPARE(bench.received.bytes(), wire(lines));
     QCOMPARE(sentLabel(bench.window), sentLabelFor(2 + lines.size()));
     QCOMPARE(control->isEnabled(), enabledAfter);
     QCOMPARE(control->currentIndex(), indexAfter);
@@ -369,7 +369,7 @@ void TestWifiControl::joinsDirectlyThenLeaves()
     QCOMPARE(bench.window.wifiMethodIndex(), 1);
 
     // Leaving: the control is back before the module has even read the line.
-    bench.module.clearReceived();
+    bench.received.clear();
     bool enabledWhenLineArrived = false;
     int indexWhenLineArrived = -1;
     connect(&bench.module, &FakeModule::lineReceived, this, [&] {
@@ -377,7 +377,7 @@ void TestWifiControl::joinsDirectlyThenLeaves()
         indexWhenLineArrived = control->currentIndex();
     });
     pressWifiControl(bench.window);
-    QCOMPARE(bench.module.receivedLineBytes(), QByteArrayList{"AT+CWQAP"});
+    QCOMPARE(bench.received.lineBytes(), QByteArrayList{"AT+CWQAP"});
     QVERIFY(enabledWhenLineArrived);
     QCOMPARE(indexWhenLineArrived, 1);
     QTRY_VERIFY(consoleText(bench.window).contains("WIFI DISCONNECT"));
@@ -416,14 +416,14 @@ void TestWifiControl::failedJoinOffersDirectJoinAgain()
 
     // Trying again offers the values just typed; this time the module joins.
     bench.module.setJoinErrorCode(0);
-    bench.module.clearReceived();
+    bench.received.clear();
     {
         DialogHand hand(fillAndEnd(&problems, QString(), QString(), "ok"));
         pressWifiControl(bench.window);
         QCOMPARE(hand.dialogs, 1);
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
-    QCOMPARE(bench.module.receivedLineBytes(),
+    QCOMPARE(bench.received.lineBytes(),
              (QByteArrayList{"AT+CWMODE=1", "AT+CWJAP=\"abcd\",\"wrongpass\""}));
     QTRY_COMPARE(control->currentIndex(), 0);
     QVERIFY(control->isEnabled());
@@ -436,17 +436,17 @@ void TestWifiControl::smartConfigStartsFailsAndStops()
     QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     chooseFromList(control, 2);
-    bench.module.clearReceived();
+    bench.received.clear();
 
     QStringList problems;
     DialogHand hand(fillAndEnd(&problems, QString(), QString(), "cancel"));
     pressWifiControl(bench.window);
-    QCOMPARE(bench.module.receivedLineBytes(), QByteArrayList{"AT+KQSTARTSMART"});
+    QCOMPARE(bench.received.lineBytes(), QByteArrayList{"AT+KQSTARTSMART"});
     QTRY_COMPARE(control->currentIndex(), 0);
     QCOMPARE(control->currentText(), kStopSmartConfig);
     QVERIFY(control->isEnabled());
     QVERIFY(itemZeroAvailable(control));
-    QCOMPARE(bench.module.provisioning(), FakeModule::Provisioning::SmartConfig);
+    QCOMPARE(bench.module.provisioning(), atlume::Provisioning::SmartConfig);
     QCOMPARE(bench.window.wifiMethodIndex(), 2);
 
     // The guide follows the reply that started it.
@@ -473,14 +473,14 @@ void TestWifiControl::smartConfigStartsFailsAndStops()
     pressWifiControl(bench.window);
     QTRY_COMPARE(control->currentIndex(), 0);
     QCOMPARE(control->currentText(), kStopSmartConfig);
-    bench.module.clearReceived();
+    bench.received.clear();
     pressWifiControl(bench.window);
-    QCOMPARE(bench.module.receivedLineBytes(), QByteArrayList{"AT+KQSTOPSMART"});
+    QCOMPARE(bench.received.lineBytes(), QByteArrayList{"AT+KQSTOPSMART"});
     QTRY_VERIFY(consoleText(bench.window).contains("AT+KQSTOPSMART: CMD TO STOP SMARTCONFIG"));
     QCOMPARE(control->currentIndex(), 2);
     QVERIFY(control->isEnabled());
     QVERIFY(!itemZeroAvailable(control));
-    QCOMPARE(bench.module.provisioning(), FakeModule::Provisioning::None);
+    QCOMPARE(bench.module.provisioning(), atlume::Provisioning::None);
     QCOMPARE(sentLabel(bench.window), sentLabelFor(5));
     QCOMPARE(hand.dialogs, 0);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
@@ -493,7 +493,7 @@ void TestWifiControl::softApStartsAndStops()
     ButtonCombobox *control = wifiControl(bench.window);
     auto *cloud = widget<QPushButton>(bench.window, "connectNimbrelCloudBtn");
     chooseFromList(control, 3);
-    bench.module.clearReceived();
+    bench.received.clear();
 
     QStringList problems;
     {
@@ -502,24 +502,24 @@ void TestWifiControl::softApStartsAndStops()
         QCOMPARE(hand.dialogs, 1);
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
-    QCOMPARE(bench.module.receivedLineBytes(), QByteArrayList{"AT+KQSAP=\"dev_ap\",\"pass1234\""});
+    QCOMPARE(bench.received.lineBytes(), QByteArrayList{"AT+KQSAP=\"dev_ap\",\"pass1234\""});
     QTRY_COMPARE(control->currentIndex(), 0);
     QCOMPARE(control->currentText(), kStopSoftAp);
     QVERIFY(control->isEnabled());
     QVERIFY(itemZeroAvailable(control));
-    QCOMPARE(bench.module.provisioning(), FakeModule::Provisioning::SoftAp);
+    QCOMPARE(bench.module.provisioning(), atlume::Provisioning::SoftAp);
     QCOMPARE(bench.module.softApSsid(), QStringLiteral("dev_ap"));
     QCOMPARE(bench.module.softApPassword(), QStringLiteral("pass1234"));
 
-    bench.module.clearReceived();
+    bench.received.clear();
     pressWifiControl(bench.window);
-    QCOMPARE(bench.module.receivedLineBytes(), QByteArrayList{"AT+KQSTOPSAP"});
+    QCOMPARE(bench.received.lineBytes(), QByteArrayList{"AT+KQSTOPSAP"});
     QTRY_VERIFY(consoleText(bench.window).contains("AT+KQSTOPSAP: CMD TO STOP SOFTAP"));
     QCOMPARE(control->currentIndex(), 3);
     QVERIFY(control->isEnabled());
     QVERIFY(!itemZeroAvailable(control));
     QCOMPARE(control->itemText(0), kStopSoftAp);
-    QCOMPARE(bench.module.provisioning(), FakeModule::Provisioning::None);
+    QCOMPARE(bench.module.provisioning(), atlume::Provisioning::None);
 
     // Started again with the stored values; the phone's provisioning succeeds.
     {
@@ -535,7 +535,7 @@ void TestWifiControl::softApStartsAndStops()
     QCOMPARE(control->currentIndex(), 0);
     QVERIFY(control->isEnabled());
     QVERIFY(cloud->isEnabled());
-    QCOMPARE(bench.module.receivedLineBytes(),
+    QCOMPARE(bench.received.lineBytes(),
              (QByteArrayList{"AT+KQSTOPSAP", "AT+KQSAP=\"dev_ap\",\"pass1234\""}));
 }
 
@@ -543,7 +543,7 @@ void TestWifiControl::unavailableItemZeroCannotBeChosen()
 {
     ModuleBench bench;
     QVERIFY(bench.open());
-    bench.module.clearReceived();
+    bench.received.clear();
     ButtonCombobox *control = wifiControl(bench.window);
     QCOMPARE(control->currentIndex(), 1);
     QVERIFY(!itemZeroAvailable(control));
@@ -579,7 +579,7 @@ void TestWifiControl::unavailableItemZeroCannotBeChosen()
     QCOMPARE(activated.last().at(0).toInt(), 2);
 
     QCOMPARE(clicked.count(), 0);
-    QVERIFY(bench.module.receivedLines().isEmpty());
+    QVERIFY(bench.received.lines().isEmpty());
     QVERIFY(control->isEnabled());
 }
 

@@ -7,6 +7,7 @@
 #include "benchsupport.h"
 #include "fakemodule.h"
 #include "mainwindow.h"
+#include "modulerecorder.h"
 
 #include <QPushButton>
 #include <QSerialPort>
@@ -43,6 +44,7 @@ private:
     bool unplug();
 
     FakeModule module;
+    support::ModuleRecorder received{module};
     support::PortListWindow shown;
     QSerialPort *port = nullptr;
     int signalCount = 0;
@@ -62,12 +64,12 @@ bool SoakRig::plugIn()
 
 bool SoakRig::exchange()
 {
-    module.clearReceived();
+    received.clear();
     const int signalsBefore = signalCount;
     port = support::clickConnect(shown.window);
     // Both queries reached the module, and both answers were recognised.
     auto bothWays = [&] {
-        return module.receivedLines().size() >= kQueriesPerOpening &&
+        return received.lines().size() >= kQueriesPerOpening &&
                signalCount - signalsBefore >= kQueriesPerOpening;
     };
     const bool answered = port && waitFor(bothWays, kExchangeTimeoutMs);

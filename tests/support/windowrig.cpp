@@ -76,7 +76,7 @@ ModuleBench::ModuleBench()
 
 bool ModuleBench::open()
 {
-    return clickConnect(window) && module.waitForLines(kQueriesPerOpening, kOpenTimeoutMs);
+    return clickConnect(window) && received.waitForLines(kQueriesPerOpening, kOpenTimeoutMs);
 }
 
 } // namespace atlume::support

@@ -2,6 +2,7 @@
 
 #include "fakemodule.h"
 #include "mainwindow.h"
+#include "modulerecorder.h"
 #include "tempworkdir.h"
 
 #include <QString>
@@ -62,7 +63,8 @@ struct PortListWindow {
 };
 
 // The window on the simulated module in this process: the module's
-// pseudo-terminal is the one port listed, selected.
+// pseudo-terminal is the one port listed, selected, and what the module
+// receives is recorded.
 class ModuleBench {
 public:
     ModuleBench();
@@ -74,6 +76,7 @@ public:
     TempWorkDir work;
     FakePortList ports;
     FakeModule module;
+    ModuleRecorder received{module};
     MainWindow window;
 };
 
