@@ -36,8 +36,9 @@ BrokerCloud::BrokerCloud(const BrokerOptions &broker, QObject *parent)
         emit connectionChanged(true);
         emit reported("+KQMQTTCONN:OK");
     });
-    connect(&link, &MqttLink::connectFailed, this, [this] {
+    connect(&link, &MqttLink::connectFailed, this, [this](const QString &reason) {
         emit connectionChanged(false);
+        emit unreachable(reason);
         emit reported("+KQMQTTCONN:FAIL");
     });
     connect(&link, &MqttLink::lost, this, [this] {

@@ -115,6 +115,7 @@ void FakeModule::useCloud(std::unique_ptr<ModuleCloud> next)
             [this](const QByteArray &line) { queueOutput(line + kCrLf); });
     connect(cloud.get(), &ModuleCloud::connectionChanged, this,
             [this](bool up) { state.mqttUp = up; });
+    connect(cloud.get(), &ModuleCloud::unreachable, this, &FakeModule::cloudUnreachable);
 }
 
 bool FakeModule::open()

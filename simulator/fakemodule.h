@@ -98,6 +98,9 @@ signals:
     // Each command line, without its CR LF, and each message of a long publish.
     void lineReceived(const QByteArray &line);
     void drained();
+    // Why the broker could not be reached; the module has answered
+    // "+KQMQTTCONN:FAIL".
+    void cloudUnreachable(const QString &reason);
 
 private:
     void fillCommandTable();

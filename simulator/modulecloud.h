@@ -34,6 +34,8 @@ signals:
     // A line of the cloud's own, which leaves at once.
     void reported(const QByteArray &line);
     void connectionChanged(bool up);
+    // Why the cloud could not be reached; "+KQMQTTCONN:FAIL" is reported too.
+    void unreachable(const QString &reason);
 };
 
 } // namespace atlume
