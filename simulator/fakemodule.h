@@ -77,6 +77,7 @@ public:
     QStringList subscriptions() const { return state.subscriptions; }
     const QVector<Publication> &publications() const { return state.publications; }
 
+    // Since open().
     qint64 elapsedMsecs() const { return clock.isValid() ? clock.elapsed() : 0; }
 
     // Unsolicited output. sendLine appends CR LF and encodes as UTF-8.

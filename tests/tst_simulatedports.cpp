@@ -6,6 +6,7 @@
 #include "portenumerator.h"
 #include "simulatedports.h"
 #include "testsupport.h"
+#include "waitfor.h"
 #include "windowsupport.h"
 
 #include <QPlainTextEdit>
@@ -37,15 +38,15 @@ public:
     QString start(const QStringList &arguments = {})
     {
         process.start(QStringLiteral(ATLUME_SIM_PROGRAM), arguments);
-        QRegularExpression announced(QStringLiteral("atlume-sim: (ttySIM\\d+) in"));
+        const QRegularExpression announced(QStringLiteral("atlume-sim: (ttySIM\\d+) in"));
         QRegularExpressionMatch match;
-        QElapsedTimer clock;
-        clock.start();
-        while (!(match = announced.match(QString::fromLocal8Bit(errors))).hasMatch() &&
-               clock.elapsed() < kTimeoutMs) {
-            process.waitForReadyRead(100);
-            errors += process.readAllStandardError();
-        }
+        atlume::support::waitFor(
+            [&] {
+                errors += process.readAllStandardError();
+                match = announced.match(QString::fromLocal8Bit(errors));
+                return match.hasMatch();
+            },
+            kTimeoutMs);
         return match.captured(1);
     }
 

@@ -106,15 +106,10 @@ BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess
     BurstResult result;
     auto *console = widget<QTextBrowser>(window, "textBrowser");
     const qint64 before = consoleLinesHandled(console);
-    QEventLoop loop;
-    QObject::connect(&window, &MainWindow::device_return_signal, &loop,
+    QObject counting;
+    QObject::connect(&window, &MainWindow::device_return_signal, &counting,
                      [&] { ++result.signalCount; });
-    QObject::connect(&port, &QSerialPort::readyRead, &loop, [&] {
-        ++result.reads;
-        if (consoleLinesHandled(console) - before >= lineCount)
-            loop.quit();
-    });
-    QTimer::singleShot(kBurstTimeoutMs, &loop, &QEventLoop::quit);
+    QObject::connect(&port, &QSerialPort::readyRead, &counting, [&] { ++result.reads; });
 
     const qint64 rssBefore = residentBytes();
     const double cpuBefore = processCpuSeconds();
@@ -122,8 +117,10 @@ BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess
     QElapsedTimer wall;
     wall.start();
     feeder = module.spawnFeeder(QStringLiteral("/bin/cat"), {burstPath});
-    if (feeder > 0)
-        loop.exec();
+    if (feeder > 0) {
+        waitFor([&] { return consoleLinesHandled(console) - before >= lineCount; }, kBurstTimeoutMs,
+                &port, &QSerialPort::readyRead);
+    }
     result.wallMs = wall.elapsed();
     result.cpu = processCpuSeconds() - cpuBefore;
     result.rssGrowth = residentBytes() - rssBefore;
