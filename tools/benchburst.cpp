@@ -16,7 +16,6 @@
 #include "benchsupport.h"
 #include "console.h"
 #include "mainwindow.h"
-#include "portenumerator.h"
 
 #include <QFile>
 #include <QSerialPort>
@@ -107,15 +106,10 @@ BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess
     BurstResult result;
     auto *console = widget<QTextBrowser>(window, "textBrowser");
     const qint64 before = consoleLinesHandled(console);
-    QEventLoop loop;
-    QObject::connect(&window, &MainWindow::device_return_signal, &loop,
+    QObject counting;
+    QObject::connect(&window, &MainWindow::device_return_signal, &counting,
                      [&] { ++result.signalCount; });
-    QObject::connect(&port, &QSerialPort::readyRead, &loop, [&] {
-        ++result.reads;
-        if (consoleLinesHandled(console) - before >= lineCount)
-            loop.quit();
-    });
-    QTimer::singleShot(kBurstTimeoutMs, &loop, &QEventLoop::quit);
+    QObject::connect(&port, &QSerialPort::readyRead, &counting, [&] { ++result.reads; });
 
     const qint64 rssBefore = residentBytes();
     const double cpuBefore = processCpuSeconds();
@@ -123,8 +117,10 @@ BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess
     QElapsedTimer wall;
     wall.start();
     feeder = module.spawnFeeder(QStringLiteral("/bin/cat"), {burstPath});
-    if (feeder > 0)
-        loop.exec();
+    if (feeder > 0) {
+        waitFor([&] { return consoleLinesHandled(console) - before >= lineCount; }, kBurstTimeoutMs,
+                &port, &QSerialPort::readyRead);
+    }
     result.wallMs = wall.elapsed();
     result.cpu = processCpuSeconds() - cpuBefore;
     result.rssGrowth = residentBytes() - rssBefore;
@@ -250,24 +246,18 @@ void runVariant(Variant &variant, MainWindow &window, QSerialPort &port,
 
 int runConsoleExtras(int lineCount, int rounds)
 {
-    WorkDir work;
-    ModuleProcess module(work.filePath(QStringLiteral("module-input")));
-    if (!work.isValid() || !module.start({}))
-        return 1;
-    const QString ptyPath = module.ptyPath();
-    atlume::setPortLister([ptyPath] { return QStringList{ptyPath}; });
-
     UserChoices benchChoices;
-    MainWindow window;
-    window.show();
-    QSerialPort *port = openPort(window, ptyPath);
-    if (!port)
+    ModuleRig rig;
+    if (!rig.open({}))
         return 1;
+    MainWindow &window = rig.window();
+    QSerialPort *port = &rig.port();
+    const ModuleProcess &module = rig.module();
     // The bench's choice only, never the user's settings file.
     window.findChild<Console *>()->useChoices(&benchChoices);
 
     const Burst burst = makeBurst(lineCount);
-    const QString burstPath = work.filePath(QStringLiteral("burst.txt"));
+    const QString burstPath = rig.filePath(QStringLiteral("burst.txt"));
     if (!writeFile(burstPath, burst.bytes))
         return 1;
     Variant variants[] = {{"plain, following the end", false, true},
@@ -277,7 +267,7 @@ int runConsoleExtras(int lineCount, int rounds)
     for (int round = 0; round < rounds; ++round) {
         for (Variant &variant : variants)
             runVariant(variant, window, *port, module, burstPath, burst,
-                       work.filePath(QStringLiteral("extras.log")));
+                       rig.filePath(QStringLiteral("extras.log")));
     }
     // One step of find that finds nothing: the whole console searched, twice
     // over as it wraps around.
@@ -288,7 +278,6 @@ int runConsoleExtras(int lineCount, int rounds)
     const bool found = console->find(QStringLiteral("no such text in the console"));
     const double findMs = double(findTime.nsecsElapsed()) / kNsPerMs;
     port->close();
-    atlume::setPortLister({});
 
     std::printf("atlume-bench --console-extras: %d lines a burst, %d rounds, each variant in "
                 "turn;\nload average %.1f on %d cores at the end.\n\n",
@@ -322,35 +311,28 @@ int runConsoleExtras(int lineCount, int rounds)
 
 int runPauseAndBurst(int lineCount, int pauseCount)
 {
-    WorkDir work;
-    ModuleProcess module(work.filePath(QStringLiteral("module-input")));
-    if (!work.isValid() || !module.start({}))
+    UserChoices benchChoices;
+    ModuleRig rig;
+    if (!rig.open({}))
         return 1;
-    const QString ptyPath = module.ptyPath();
-    atlume::setPortLister([ptyPath] { return QStringList{ptyPath}; });
-
-    MainWindow window;
-    window.show();
-    QSerialPort *port = openPort(window, ptyPath);
-    if (!port)
-        return 1;
+    MainWindow &window = rig.window();
+    QSerialPort *port = &rig.port();
     std::printf("atlume-bench: MainWindow on %s, platform %s; the module is a child process\n"
                 "(atlume-sim), so its CPU is not counted below.\n\n",
-                qPrintable(ptyPath), qPrintable(QGuiApplication::platformName()));
+                qPrintable(rig.module().ptyPath()), qPrintable(QGuiApplication::platformName()));
 
     measurePauses(window, pauseCount);
 
     const Burst burst = makeBurst(lineCount);
-    const QString burstPath = work.filePath(QStringLiteral("burst.txt"));
+    const QString burstPath = rig.filePath(QStringLiteral("burst.txt"));
     if (!writeFile(burstPath, burst.bytes))
         return 1;
     pid_t feeder = -1;
     const bool complete =
-        reportBurst(burst, pushBurst(window, *port, module, burstPath, lineCount, feeder));
+        reportBurst(burst, pushBurst(window, *port, rig.module(), burstPath, lineCount, feeder));
 
     port->close();
     waitForChild(feeder);
-    atlume::setPortLister({});
     return complete ? 0 : 1;
 }
 
