@@ -300,15 +300,13 @@ void TestSending::countsTheBytesBothWays()
     const QByteArray queried = wire({"STATUS:5", "OK", "+KQMQTTSTATE:0", "OK"});
     const QByteArray answers = queried + wire({"ERROR"}) + "unfinished";
     const QString counts = QString::fromUtf8("接收：%1 字节  发送：%2 字节");
-    QTRY_COMPARE(label->text(),
-                 counts.arg(answers.size()).arg(bench.received.bytes().size()));
+    QTRY_COMPARE(label->text(), counts.arg(answers.size()).arg(bench.received.bytes().size()));
 
     // Counted again from the port's opening.
     QTest::mouseClick(widget<QPushButton>(bench.window, "connectBtn"), Qt::LeftButton);
     bench.received.clear();
     QVERIFY(bench.open());
-    QTRY_COMPARE(label->text(),
-                 counts.arg(queried.size()).arg(bench.received.bytes().size()));
+    QTRY_COMPARE(label->text(), counts.arg(queried.size()).arg(bench.received.bytes().size()));
 }
 
 QTEST_MAIN(TestSending)
