@@ -14,10 +14,13 @@
 #include "benchmodes.h"
 #include "benchstream.h"
 #include "benchsupport.h"
+#include "commandbox.h"
 #include "console.h"
 #include "mainwindow.h"
+#include "transferstats.h"
 
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QSerialPort>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -172,6 +175,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 
 // What --console-extras compares.
 constexpr double kExtrasRateShareTarget = 0.9;
+constexpr double kSendSideRateShareTarget = 0.95;
 constexpr double kExtrasCpuLimitUs = 1.5;
 constexpr double kFindStepLimitMs = 100;
 constexpr double kNsPerMs = 1e6;
@@ -181,6 +185,7 @@ struct Variant {
     const char *name;
     bool extras;    // timestamps shown and every line logged
     bool following; // false: a selection holds the view
+    bool sendSide;  // the echo of what is sent and the byte counts shown
     double linesPerSecond = 0;
     double cpuPerLineUs = 0;
     int runs = 0;
@@ -224,12 +229,21 @@ void runVariant(Variant &variant, MainWindow &window, QSerialPort &port,
         QFile::remove(logPath);
         console->startLog(logPath);
     }
+    auto *box = widget<QPlainTextEdit>(window, "orderPlainTextEdit")->findChild<CommandBox *>();
+    auto *stats = window.findChild<TransferStats *>();
+    box->setShowsSent(variant.sendSide);
+    stats->setShown(variant.sendSide);
     pid_t feeder = -1;
     const BurstResult result = pushBurst(window, port, module, burstPath, burst.lines, feeder);
     waitForChild(feeder);
     bool complete = result.handled == burst.lines && result.lastShown.endsWith(burst.lastLine) &&
                     result.signalCount == burst.recognised &&
                     console->isFollowing() == variant.following;
+    // The counts shown are those of the burst, to the byte.
+    if (variant.sendSide)
+        complete = stats->received() >= burst.bytes.size() && complete;
+    box->setShowsSent(false);
+    stats->setShown(false);
     if (variant.extras) {
         console->stopLog();
         console->setTimestampsShown(false);
@@ -260,9 +274,10 @@ int runConsoleExtras(int lineCount, int rounds)
     const QString burstPath = rig.filePath(QStringLiteral("burst.txt"));
     if (!writeFile(burstPath, burst.bytes))
         return 1;
-    Variant variants[] = {{"plain, following the end", false, true},
-                          {"timestamps and log file on", true, true},
-                          {"plain, view held by a selection", false, false}};
+    Variant variants[] = {{"plain, following the end", false, true, false},
+                          {"timestamps and log file on", true, true, false},
+                          {"plain, view held by a selection", false, false, false},
+                          {"echo of sends and byte counts on", false, true, true}};
     // Taken in turns, so that the machine's load weighs on each alike.
     for (int round = 0; round < rounds; ++round) {
         for (Variant &variant : variants)
@@ -294,12 +309,18 @@ int runConsoleExtras(int lineCount, int rounds)
     const Variant &plain = variants[0];
     const Variant &extras = variants[1];
     const Variant &held = variants[2];
+    const Variant &sendSide = variants[3];
     const double share = extras.linesPerSecond / plain.linesPerSecond;
     const double extraCpu = extras.cpuPerLineUs - plain.cpuPerLineUs;
     std::printf("\n  with both on      %6.2f x the lines/s  (target >= %.1f: %s)\n", share,
                 kExtrasRateShareTarget, verdict(share >= kExtrasRateShareTarget));
     std::printf("  with both on      %+6.2f us CPU a line  (target <= +%.1f: %s)\n", extraCpu,
                 kExtrasCpuLimitUs, verdict(extraCpu <= kExtrasCpuLimitUs));
+    const double sendSideShare = sendSide.linesPerSecond / plain.linesPerSecond;
+    std::printf("  echo and counts   %6.2f x the lines/s, %+.2f us CPU a line  (target >= %.2f: "
+                "%s)\n",
+                sendSideShare, sendSide.cpuPerLineUs - plain.cpuPerLineUs, kSendSideRateShareTarget,
+                verdict(sendSideShare >= kSendSideRateShareTarget));
     std::printf("  not following     %6.2f x the lines/s, %+.2f us CPU a line\n",
                 held.linesPerSecond / plain.linesPerSecond, held.cpuPerLineUs - plain.cpuPerLineUs);
     std::printf("  find, no match    %6.1f ms over %d lines  (target <= %.0f ms: %s)\n", findMs,
@@ -311,7 +332,6 @@ int runConsoleExtras(int lineCount, int rounds)
 
 int runPauseAndBurst(int lineCount, int pauseCount)
 {
-    UserChoices benchChoices;
     ModuleRig rig;
     if (!rig.open({}))
         return 1;
