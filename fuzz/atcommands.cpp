@@ -2,6 +2,7 @@
 // declared length and the bytes on the wire.
 #include "atcommands.h"
 #include "fuzzsupport.h"
+#include "hexbytes.h"
 
 #include <algorithm>
 
@@ -82,6 +83,28 @@ void checkLongPublish(const QString &topic, int qos, const QString &message)
             "a long publish declares the bytes of the message line that follows");
 }
 
+// Bytes written in hex: what is read back out of its own writing is the same
+// bytes, and a refusal points at a character that is not a separator.
+void checkHex(const QString &text)
+{
+    const HexBytes parsed = parseHexBytes(text);
+    if (parsed.isValid()) {
+        require(!parsed.bytes.isEmpty(), "hex that is read holds bytes");
+        require(parseHexBytes(hexPairs(parsed.bytes)).bytes == parsed.bytes,
+                "hex pairs read back as the same bytes");
+        require(parsed.bytes.size() * 2 <= text.size(), "every byte takes two digits");
+        return;
+    }
+    require(parsed.bytes.isEmpty(), "refused hex sends nothing");
+    if (parsed.problem == HexBytes::Problem::Empty)
+        return;
+    require(parsed.position >= 0 && parsed.position < text.size(),
+            "a refusal points into the text");
+    const QChar at = text.at(parsed.position);
+    require(at != ' ' && at != '\t' && at != '\r' && at != '\n' && at != ',',
+            "a refusal points at no separator");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -94,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int qos = split.spareBits;
 
     checkEscaping(topic, message);
+    checkHex(text);
     checkLongPublish(topic, qos, message);
     for (const QString &order : {text, at::publish(topic, qos, message), at::escapeMessage(text)})
         checkWireLine(order);

@@ -1,50 +1,38 @@
 #pragma once
 
+#include "commandtable.h"
+#include "delayedreplies.h"
+#include "inputframer.h"
+#include "modulecloud.h"
+#include "modulestate.h"
 #include "mqttlink.h"
 #include "pseudoterminal.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <QVector>
-#include <deque>
 #include <memory>
+#include <optional>
 
 namespace atlume {
 
-class CommandLine;
-
 // A Wi-Fi module that speaks the cloud AT command set, on the master side of
 // a pseudo-terminal. A terminal program opens slavePath() as if it were a
-// USB serial adapter; everything it writes is recorded, and the module
-// answers the way the real one does, one CR LF line per reply. Lines end at
-// CR LF only. The message bytes of a long publish are not echoed.
+// USB serial adapter, and the module answers the way the real one does, one
+// CR LF line per reply. Lines end at CR LF only. The message bytes of a long
+// publish are not echoed.
 //
-// Its cloud is an echo: a publication to a topic it is subscribed to comes
-// back as "+KQMQTTRECV". With a broker (setBroker) the cloud is that broker,
-// reached through a real MQTT client.
+// Its cloud is an echo (EchoCloud) until setBroker() makes it a broker,
+// reached through a real MQTT client (BrokerCloud).
 class FakeModule : public QObject {
     Q_OBJECT
 
 public:
-    enum class Provisioning { None, SmartConfig, SoftAp };
-
-    struct ReceivedLine {
-        QByteArray bytes; // without its CR LF
-        qint64 msecs = 0; // since open(), when the line was complete
-    };
-
-    struct Publication {
-        QString topic;
-        int qos = 0;
-        QByteArray message; // as it came over the line, escapes included
-        bool longForm = false;
-    };
-
     explicit FakeModule(QObject *parent = nullptr);
     ~FakeModule() override;
     FakeModule(const FakeModule &) = delete;
@@ -61,50 +49,43 @@ public:
     // From now on the cloud is this broker; the module is not connected to
     // it until "AT+KQMQTTCONN" asks.
     void setBroker(const BrokerOptions &broker);
-    bool hasBroker() const { return cloud != nullptr; }
 
-    bool echo() const { return echoOn; }
-    void setEcho(bool on) { echoOn = on; }
-    bool wifiJoined() const { return joined; }
-    void setWifiJoined(bool on) { joined = on; }
-    bool mqttConnected() const { return mqttUp; }
-    void setMqttConnected(bool on) { mqttUp = on; }
-    Provisioning provisioning() const { return provisioningMode; }
-    void setProvisioning(Provisioning mode) { provisioningMode = mode; }
-    // A non-zero code makes "AT+CWJAP" fail with "+CWJAP:<code>" and "FAIL".
-    int joinErrorCode() const { return joinError; }
-    void setJoinErrorCode(int code) { joinError = code; }
+    bool echo() const { return state.echo; }
+    void setEcho(bool on) { state.echo = on; }
+    bool wifiJoined() const { return state.joined; }
+    void setWifiJoined(bool on) { state.joined = on; }
+    bool mqttConnected() const { return state.mqttUp; }
+    void setMqttConnected(bool on) { state.mqttUp = on; }
+    Provisioning provisioning() const { return state.provisioning; }
+    void setProvisioning(Provisioning mode) { state.provisioning = mode; }
+    int joinErrorCode() const { return state.joinError; }
+    void setJoinErrorCode(int code) { state.joinError = code; }
     // Replies (not the echo) leave this long after the command arrived.
-    int replyDelay() const { return replyDelayMs; }
-    void setReplyDelay(int msecs) { replyDelayMs = qMax(0, msecs); }
+    int replyDelay() const { return replies.delay(); }
+    void setReplyDelay(int msecs) { replies.setDelay(msecs); }
     // SmartConfig and softAP provisioning end by themselves this long after
     // they started, successfully; never when negative (the default).
     void setProvisioningTime(int msecs) { provisioningMs = msecs; }
 
-    bool hasDeviceIdentity() const { return identitySet; }
-    void setDeviceIdentity(const QString &product, const QString &name, const QString &secret);
-    QString productId() const { return identity[0]; }
-    QString deviceName() const { return identity[1]; }
-    QString deviceSecret() const { return identity[2]; }
-    QString joinedSsid() const { return ssid; }
-    QString joinedPassword() const { return password; }
-    QString softApSsid() const { return apSsid; }
-    QString softApPassword() const { return apPassword; }
-    // The five numbers of the last "AT+KQMQTTCONN" that was understood.
-    QVector<int> mqttParameters() const { return mqttParams; }
-    QStringList subscriptions() const { return subscribed; }
-    const QVector<Publication> &publications() const { return published; }
+    const std::optional<DeviceIdentity> &deviceIdentity() const { return state.identity; }
+    void setDeviceIdentity(const DeviceIdentity &identity) { state.identity = identity; }
+    QString joinedSsid() const { return state.ssid; }
+    QString joinedPassword() const { return state.password; }
+    QString softApSsid() const { return state.apSsid; }
+    QString softApPassword() const { return state.apPassword; }
+    QVector<int> mqttParameters() const { return state.mqttParameters; }
+    QStringList subscriptions() const { return state.subscriptions; }
+    const QVector<Publication> &publications() const { return state.publications; }
 
-    const QVector<ReceivedLine> &receivedLines() const { return received; }
-    QList<QByteArray> receivedLineBytes() const;
-    const QByteArray &receivedBytes() const { return rawReceived; }
-    void clearReceived();
+    // Since open().
     qint64 elapsedMsecs() const { return clock.isValid() ? clock.elapsed() : 0; }
 
     // Unsolicited output. sendLine appends CR LF and encodes as UTF-8.
     void sendLine(const QString &line);
     void sendRaw(const QByteArray &bytes);
     qint64 bytesToWrite() const { return terminal.bytesToWrite(); }
+    // Nothing waits to go out: no delayed reply, no byte the tty has not taken.
+    bool isDrained() const { return replies.isEmpty() && terminal.bytesToWrite() == 0; }
 
     void dropWifi();
     void dropMqtt();
@@ -112,75 +93,41 @@ public:
     void finishSmartConfig(bool ok);
     void finishSoftAp(bool ok);
 
-    // Runs the event loop until this many lines have been received in all.
-    bool waitForLines(int count, int timeoutMs);
-    // Runs the event loop until all queued output has reached the tty.
-    bool waitForDrained(int timeoutMs);
-
 signals:
+    // Everything the terminal program writes, as it arrives.
+    void bytesReceived(const QByteArray &bytes);
+    // Each command line, without its CR LF, and each message of a long publish.
     void lineReceived(const QByteArray &line);
     void drained();
+    // Why the broker could not be reached; the module has answered
+    // "+KQMQTTCONN:FAIL".
+    void cloudUnreachable(const QString &reason);
 
 private:
+    void fillCommandTable();
+    void useCloud(std::unique_ptr<ModuleCloud> next);
     void resetInput();
-    void parseInput();
-    void recordLine(const QByteArray &line);
-    void handleCommand(const QByteArray &line);
-    // Each answers the commands of one kind; false when the line is none of them.
-    bool answerStatus(CommandLine &command);
-    bool answerWifi(CommandLine &command);
-    bool answerProvisioning(CommandLine &command);
-    bool answerMqtt(CommandLine &command);
-    bool answerTopic(CommandLine &command);
-    bool connectCloud(const QVector<int> &parameters);
-    void publishToCloud(const Publication &publication);
-    void echoToSubscribers(const Publication &publication);
-    void answerWhenAcknowledged(int messageId);
-    void receiveFromCloud(const QString &topic, const QByteArray &payload, int qos);
+    void readFrames();
+    void answer(const QByteArray &line);
+    void join(const QString &ssid, const QString &password);
+    void leave();
+    void connectCloud(const QStringList &numbers);
+    void takeLongMessage(const QByteArray &message);
     void startProvisioning(Provisioning mode);
+    void stopProvisioning();
     void reply(const QList<QByteArray> &lines);
-    void flushDueReplies();
     void queueOutput(const QByteArray &bytes);
 
     PseudoTerminal terminal;
+    InputFramer framer;
+    CommandTable commands;
+    ModuleState state;
+    std::unique_ptr<ModuleCloud> cloud;
+    Publication pendingLong; // of the long publish whose message is awaited
     QElapsedTimer clock;
-    std::unique_ptr<MqttLink> cloud;
-    QHash<int, QByteArray> awaitedAcks; // message id -> reply line
+    DelayedReplies replies{[this](const QByteArray &bytes) { queueOutput(bytes); }};
     QTimer provisioningTimer;
     int provisioningMs = -1;
-
-    struct DelayedReply {
-        qint64 due;
-        QByteArray bytes;
-    };
-    std::deque<DelayedReply> delayed;
-    QTimer delayTimer;
-
-    QByteArray input;
-    int inputPos = 0; // start of the unparsed part of input
-    int parseDepth = 0;
-    qint64 dataBytesExpected = -1; // >= 0 while the message of a long publish is read
-    bool skipDataTerminator = false;
-    Publication pendingLong;
-
-    bool echoOn = true;
-    bool joined = false;
-    bool mqttUp = false;
-    Provisioning provisioningMode = Provisioning::None;
-    int joinError = 0;
-    int replyDelayMs = 0;
-    bool identitySet = false;
-    QString identity[3];
-    QString ssid;
-    QString password;
-    QString apSsid;
-    QString apPassword;
-    QVector<int> mqttParams;
-    QStringList subscribed;
-    QVector<Publication> published;
-
-    QVector<ReceivedLine> received;
-    QByteArray rawReceived;
 };
 
 } // namespace atlume

@@ -1,8 +1,9 @@
 // atlume-sim: a simulated Wi-Fi module on a pseudo-terminal. It prints the
 // terminal's path on stdout, announces it to Atlume's port list as ttySIM<n>,
-// logs every line it receives on stderr, sends every line typed on its own
-// stdin to the terminal as unsolicited output (with --raw: every byte,
-// unchanged), and runs until SIGINT or SIGTERM.
+// logs every line it receives on stderr, and why a broker could not be
+// reached, sends every line typed on its own stdin to the terminal as
+// unsolicited output (with --raw: every byte, unchanged), and runs until
+// SIGINT or SIGTERM.
 
 #include "fakemodule.h"
 #include "portannouncement.h"
@@ -26,6 +27,7 @@ constexpr int kStdinChunk = 65536;
 // feeds hundreds of megabytes must not pile them up in this process.
 constexpr qint64 kMaxQueuedOutput = 1024 * 1024;
 constexpr int kMaxDelayMs = 3600 * 1000;
+constexpr int kMinJoinError = 1;
 constexpr int kMaxJoinError = 9;
 
 int signalPipe[2] = {-1, -1};
@@ -119,6 +121,7 @@ private:
     bool inputOpen = true;
 };
 
+// Any usage error, whatever the parser or a value check found.
 constexpr int kExitUsage = 2;
 
 struct Options {
@@ -168,6 +171,7 @@ Options parseOptions(const QCoreApplication &app)
         "cloud's own device-signing scheme is not simulated: give --username and\n"
         "--password if the broker wants them."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption noEcho(QStringLiteral("no-echo"),
                                     QStringLiteral("Do not echo received lines."));
     const QCommandLineOption wifi(QStringLiteral("wifi"),
@@ -202,14 +206,21 @@ Options parseOptions(const QCoreApplication &app)
         QStringLiteral("Do not show in Atlume's port list; open the printed path instead."));
     const QCommandLineOption rejectJoin(
         QStringLiteral("reject-join"),
-        QStringLiteral("Refuse every AT+CWJAP with the error <code> (1 to 9)."),
-        QStringLiteral("code"), QStringLiteral("0"));
+        QStringLiteral("Refuse every AT+CWJAP with the error <code> (%1 to %2).")
+            .arg(kMinJoinError)
+            .arg(kMaxJoinError),
+        QStringLiteral("code"));
     const QCommandLineOption raw(
         QStringLiteral("raw"),
         QStringLiteral("Send standard input to the terminal byte for byte, without turning "
                        "each LF into CR LF."));
     parser.addOptions({noEcho, wifi, mqtt, delay, rejectJoin, provisioning, broker, username,
                        password, caFile, noAnnounce, raw});
+    // Parsed once first so that an unknown option or a missing value ends with
+    // the status of every other usage error; process() then answers --help
+    // and --version as Qt does.
+    if (!parser.parse(app.arguments()))
+        failUsage(parser.errorText());
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())
         failUsage(QStringLiteral("unexpected argument '%1'; see --help")
@@ -223,7 +234,8 @@ Options parseOptions(const QCoreApplication &app)
     options.announce = !parser.isSet(noAnnounce);
     options.delayMs = numberOption(parser, delay, 0, kMaxDelayMs);
     options.provisioningMs = numberOption(parser, provisioning, 0, kMaxDelayMs);
-    options.joinError = numberOption(parser, rejectJoin, 0, kMaxJoinError);
+    if (parser.isSet(rejectJoin))
+        options.joinError = numberOption(parser, rejectJoin, kMinJoinError, kMaxJoinError);
     if (parser.isSet(broker) && parser.isSet(mqtt))
         failUsage(QStringLiteral("--mqtt and --broker do not go together: the module joins the "
                                  "broker when AT+KQMQTTCONN asks"));
@@ -252,12 +264,27 @@ void logReceivedLines(atlume::FakeModule &module)
     });
 }
 
+// The module itself only answers "+KQMQTTCONN:FAIL"; whoever started it
+// wants to know why.
+void logUnreachableBroker(atlume::FakeModule &module, const atlume::BrokerOptions &broker)
+{
+    const QString address = broker.host.contains(QLatin1Char(':'))
+                                ? QStringLiteral("[%1]:%2").arg(broker.host).arg(broker.port)
+                                : QStringLiteral("%1:%2").arg(broker.host).arg(broker.port);
+    QObject::connect(&module, &atlume::FakeModule::cloudUnreachable,
+                     [address](const QString &reason) {
+                         std::fprintf(stderr, "atlume-sim: no connection to the broker %s: %s\n",
+                                      qPrintable(address), qPrintable(reason));
+                     });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("atlume-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ATLUME_VERSION));
     const Options options = parseOptions(app);
 
     if (!installSignalHandlers()) {
@@ -272,8 +299,10 @@ int main(int argc, char *argv[])
     module.setReplyDelay(options.delayMs);
     module.setJoinErrorCode(options.joinError);
     module.setProvisioningTime(options.provisioningMs > 0 ? options.provisioningMs : -1);
-    if (options.broker)
+    if (options.broker) {
         module.setBroker(*options.broker);
+        logUnreachableBroker(module, *options.broker);
+    }
     if (!module.open()) {
         std::perror("atlume-sim: cannot create a pseudo-terminal");
         return 1;

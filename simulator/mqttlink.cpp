@@ -8,6 +8,8 @@
 
 #include <mosquitto.h>
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 
 namespace atlume {
@@ -30,6 +32,15 @@ void initLibrary()
         return true;
     }();
     Q_UNUSED(done)
+}
+
+// The library's words for a result; the system's for a failed system call,
+// which must be asked before anything else can change errno.
+QString describe(int result)
+{
+    if (result == MOSQ_ERR_ERRNO)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return QString::fromUtf8(mosquitto_strerror(result));
 }
 
 } // namespace
@@ -65,7 +76,7 @@ MqttLink::MqttLink(BrokerOptions brokerOptions, QObject *parent)
     connectTimer.setSingleShot(true);
     connect(&connectTimer, &QTimer::timeout, this, [this] {
         if (state == State::Connecting)
-            giveUp();
+            giveUp(QStringLiteral("no answer within %1 ms").arg(connectTimer.interval()));
     });
     retryTimer.setInterval(kRetryMs);
     connect(&retryTimer, &QTimer::timeout, this, &MqttLink::retry);
@@ -88,33 +99,33 @@ void MqttLink::open(const QString &clientId, int keepAliveSecs, bool cleanSessio
     state = State::Connecting;
 
     client = mosquitto_new(clientId.toUtf8().constData(), cleanSession, this);
-    bool ready = client != nullptr;
-    if (ready && !broker.username.isEmpty()) {
-        ready = mosquitto_username_pw_set(
-                    client, broker.username.toUtf8().constData(),
-                    broker.password.isEmpty() ? nullptr : broker.password.toUtf8().constData()) ==
-                MOSQ_ERR_SUCCESS;
+    int result = client ? MOSQ_ERR_SUCCESS : MOSQ_ERR_ERRNO;
+    if (result == MOSQ_ERR_SUCCESS && !broker.username.isEmpty()) {
+        result = mosquitto_username_pw_set(
+            client, broker.username.toUtf8().constData(),
+            broker.password.isEmpty() ? nullptr : broker.password.toUtf8().constData());
     }
-    if (ready && !broker.caFile.isEmpty()) {
-        ready = mosquitto_tls_set(client, QFile::encodeName(broker.caFile).constData(), nullptr,
-                                  nullptr, nullptr, nullptr) == MOSQ_ERR_SUCCESS;
+    if (result == MOSQ_ERR_SUCCESS && !broker.caFile.isEmpty()) {
+        result = mosquitto_tls_set(client, QFile::encodeName(broker.caFile).constData(), nullptr,
+                                   nullptr, nullptr, nullptr);
     }
-    if (ready) {
+    if (result == MOSQ_ERR_SUCCESS) {
         mosquitto_connect_callback_set(client, &MqttLink::onConnect);
         mosquitto_disconnect_callback_set(client, &MqttLink::onDisconnect);
         mosquitto_message_callback_set(client, &MqttLink::onMessage);
         mosquitto_publish_callback_set(client, &MqttLink::onAcknowledged);
         mosquitto_unsubscribe_callback_set(client, &MqttLink::onAcknowledged);
         mosquitto_subscribe_callback_set(client, &MqttLink::onSubscribed);
-        ready = mosquitto_connect_async(client, broker.host.toUtf8().constData(), broker.port,
-                                        keepAliveSecs) == MOSQ_ERR_SUCCESS;
+        result = mosquitto_connect_async(client, broker.host.toUtf8().constData(), broker.port,
+                                         keepAliveSecs);
     }
+    const QString reason = result == MOSQ_ERR_SUCCESS ? QString() : describe(result);
     syncSocket();
-    if (!ready) {
+    if (result != MOSQ_ERR_SUCCESS) {
         // Reported from the event loop, as every other outcome.
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(0, this, [this, reason] {
             if (state == State::Connecting)
-                giveUp();
+                giveUp(reason);
         });
         return;
     }
@@ -196,10 +207,11 @@ void MqttLink::onConnect(mosquitto *, void *self, int result)
     link->post([link, result] { link->connectAnswered(result); });
 }
 
-void MqttLink::onDisconnect(mosquitto *, void *self, int)
+void MqttLink::onDisconnect(mosquitto *, void *self, int result)
 {
     auto *link = static_cast<MqttLink *>(self);
-    link->post([link] { link->dropped(); });
+    const QString reason = describe(result);
+    link->post([link, reason] { link->dropped(reason); });
 }
 
 void MqttLink::onMessage(mosquitto *, void *self, const mosquitto_message *message)
@@ -227,7 +239,7 @@ void MqttLink::connectAnswered(int result)
     if (result != 0) {
         // Refused by the broker (identity, credentials): no use retrying.
         if (state == State::Connecting)
-            giveUp();
+            giveUp(QString::fromUtf8(mosquitto_connack_string(result)));
         return;
     }
     if (state == State::Connecting) {
@@ -247,10 +259,10 @@ void MqttLink::connectAnswered(int result)
     }
 }
 
-void MqttLink::dropped()
+void MqttLink::dropped(const QString &reason)
 {
     if (state == State::Connecting) {
-        giveUp();
+        giveUp(reason);
     } else if (state == State::Up) {
         state = State::Down;
         if (autoReconnect)
@@ -261,11 +273,11 @@ void MqttLink::dropped()
     }
 }
 
-void MqttLink::giveUp()
+void MqttLink::giveUp(const QString &reason)
 {
     destroyClient();
     state = State::Closed;
-    emit connectFailed();
+    emit connectFailed(reason);
 }
 
 void MqttLink::retry()
@@ -313,7 +325,7 @@ void MqttLink::keepAlive()
     syncSocket();
     // A socket that closed without a word from the library is a drop too.
     if (socketFd == -1 && (state == State::Up || state == State::Connecting))
-        dropped();
+        dropped(QStringLiteral("the connection closed"));
 }
 
 void MqttLink::syncSocket()

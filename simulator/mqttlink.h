@@ -40,8 +40,8 @@ public:
     MqttLink(const MqttLink &) = delete;
     MqttLink &operator=(const MqttLink &) = delete;
 
-    // connected() or connectFailed() follows, the latter at the latest after
-    // timeoutMs. With reconnect, a connection that drops is tried again
+    // connected() or connectFailed() follows, the latter, with the reason, at
+    // the latest after timeoutMs. With reconnect, a connection that drops is tried again
     // every second until it is back (reconnected()) or closed.
     void open(const QString &clientId, int keepAliveSecs, bool cleanSession, bool reconnect,
               int timeoutMs);
@@ -56,7 +56,7 @@ public:
 
 signals:
     void connected();
-    void connectFailed();
+    void connectFailed(const QString &reason);
     void lost();
     void reconnected();
     void acknowledged(int messageId);
@@ -74,8 +74,8 @@ private:
 
     void post(std::function<void()> news);
     void connectAnswered(int result);
-    void dropped();
-    void giveUp();
+    void dropped(const QString &reason);
+    void giveUp(const QString &reason);
     void retry();
     void destroyClient();
     void readSocket();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tempworkdir.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -7,32 +9,10 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
-#include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
 
-// Makes a fresh temporary directory the working directory for as long as it
-// lives, so that ./conf/ of a test is never the checkout's.
-class TempWorkDir {
-public:
-    explicit TempWorkDir(bool withConf = true) : previous(QDir::currentPath())
-    {
-        QVERIFY2(dir.isValid(), "cannot create a temporary directory");
-        QDir::setCurrent(dir.path());
-        if (withConf)
-            QDir().mkpath(QStringLiteral("conf"));
-    }
-    ~TempWorkDir() { QDir::setCurrent(previous); }
-    TempWorkDir(const TempWorkDir &) = delete;
-    TempWorkDir &operator=(const TempWorkDir &) = delete;
-
-    QString path() const { return dir.path(); }
-    QString filePath(const QString &name) const { return dir.filePath(name); }
-
-private:
-    QString previous;
-    QTemporaryDir dir;
-};
+using atlume::support::TempWorkDir;
 
 inline QByteArray readWholeFile(const QString &path)
 {

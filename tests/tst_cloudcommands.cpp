@@ -61,6 +61,7 @@ private slots:
 private:
     MainWindow &window() { return bench->window; }
     FakeModule &module() { return bench->module; }
+    atlume::support::ModuleRecorder &received() { return bench->received; }
     template <class T> T *get(const char *name) { return widget<T>(window(), name); }
     void click(const char *name) { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
     void emitReply(DEVICE_SIGNAL signal) { emit window().device_return_signal(signal); }
@@ -72,8 +73,8 @@ void TestCloudCommands::initTestCase()
 {
     qRegisterMetaType<DEVICE_SIGNAL>("DEVICE_SIGNAL");
     bench = std::make_unique<ModuleBench>();
-    bench->open();
-    QVERIFY(module().waitForDrained(2000));
+    QVERIFY(bench->open());
+    QVERIFY(atlume::support::waitForDrained(module(), 2000));
     QTRY_VERIFY(consoleText(window()).contains("+KQMQTTSTATE:0"));
 }
 
@@ -83,7 +84,7 @@ void TestCloudCommands::init()
 {
     if (!bench)
         return;
-    QVERIFY(module().waitForDrained(3000));
+    QVERIFY(atlume::support::waitForDrained(module(), 3000));
     module().setReplyDelay(0);
     module().setWifiJoined(false);
     module().setMqttConnected(false);
@@ -95,7 +96,7 @@ void TestCloudCommands::init()
     get<QPlainTextEdit>("orderPlainTextEdit")->clear();
     get<QComboBox>("qosComboBox")->setCurrentIndex(0);
     get<QTextBrowser>("textBrowser")->clear();
-    module().clearReceived();
+    received().clear();
 }
 
 void TestCloudCommands::cleanupTestCase()
@@ -157,20 +158,20 @@ void TestCloudCommands::sendsTheDeviceIdentityOnlyWhenComplete()
     if (line.isEmpty()) {
         QCOMPARE(consoleText(window()), kMissingIdentity);
         QCOMPARE(sentCounter(window()), counter);
-        QVERIFY(!module().waitForLines(1, 300));
-        QCOMPARE(module().receivedBytes(), QByteArray());
+        QVERIFY(!received().waitForLines(1, 300));
+        QCOMPARE(received().bytes(), QByteArray());
         return;
     }
-    QCOMPARE(module().receivedBytes(), line + "\r\n");
+    QCOMPARE(received().bytes(), line + "\r\n");
     QCOMPARE(sentCounter(window()), counter + 1);
     QVERIFY(!consoleText(window()).contains(kMissingIdentity));
     if (QTest::currentDataTag() == QByteArray("one letter each"))
         QCOMPARE(line.size(), 29);
     if (!product.contains('"') && !name.contains('"')) {
-        QTRY_VERIFY(module().hasDeviceIdentity());
-        QCOMPARE(module().productId(), product);
-        QCOMPARE(module().deviceName(), name);
-        QCOMPARE(module().deviceSecret(), secret);
+        QTRY_VERIFY(module().deviceIdentity());
+        QCOMPARE(module().deviceIdentity()->productId, product);
+        QCOMPARE(module().deviceIdentity()->deviceName, name);
+        QCOMPARE(module().deviceIdentity()->deviceSecret, secret);
     }
 }
 
@@ -216,7 +217,7 @@ void TestCloudCommands::connectsWithTheFormsMqttParameters()
     }
 
     module().setWifiJoined(moduleReady);
-    module().setDeviceIdentity("P1", "D1", "S1");
+    module().setDeviceIdentity({"P1", "D1", "S1"});
     // The answer comes after the one-second pause of the send.
     module().setReplyDelay(1500);
     emitReply(WIFI_CONNECTED);
@@ -225,7 +226,7 @@ void TestCloudCommands::connectsWithTheFormsMqttParameters()
     QVERIFY(!cloud->isChecked());
 
     click("connectNimbrelCloudBtn");
-    QCOMPARE(module().receivedBytes(), line + "\r\n");
+    QCOMPARE(received().bytes(), line + "\r\n");
     QVERIFY(!cloud->isChecked());
     QCOMPARE(cloud->text(), kConnectCloud);
 
@@ -254,7 +255,7 @@ void TestCloudCommands::disconnectsAndUndoesTheClicksOwnToggle()
     QSignalSpy toggles(cloud, &QPushButton::toggled);
 
     click("connectNimbrelCloudBtn");
-    QCOMPARE(module().receivedBytes(), QByteArray("AT+KQMQTTDISCONN\r\n"));
+    QCOMPARE(received().bytes(), QByteArray("AT+KQMQTTDISCONN\r\n"));
     // The click's own toggle was undone at once.
     QCOMPARE(toggles.count(), 2);
     QVERIFY(cloud->isChecked());
@@ -329,7 +330,7 @@ void TestCloudCommands::sendsTheLineOfEachTopicMode()
     auto *send = get<QPushButton>("sendBtn");
     QVERIFY(send->isEnabled());
     QTest::mouseClick(send, Qt::LeftButton);
-    QCOMPARE(module().receivedBytes(), line + "\r\n");
+    QCOMPARE(received().bytes(), line + "\r\n");
     QCOMPARE(sentCounter(window()), counter + 1);
     // The box keeps what was typed.
     QCOMPARE(get<QPlainTextEdit>("orderPlainTextEdit")->toPlainText(), box);
@@ -377,16 +378,16 @@ void TestCloudCommands::publishesALongMessageAsHeaderAndBody()
     get<QComboBox>("qosComboBox")->setCurrentIndex(qos);
     const int counter = sentCounter(window());
     const int publishedBefore = module().publications().size();
-    const qint64 clickedAt = module().elapsedMsecs();
+    const qint64 clickedAt = received().elapsedMsecs();
 
     QTest::mouseClick(get<QPushButton>("sendBtn"), Qt::LeftButton);
 
     const QByteArray header = "AT+KQMQTTPUBL=\"P1/D1/long\"," + QByteArray::number(qos) + "," +
                               QByteArray::number(length);
-    QCOMPARE(module().receivedLineBytes(), (QList<QByteArray>{header, escaped}));
-    QCOMPARE(module().receivedBytes(), wire({header, escaped}));
+    QCOMPARE(received().lineBytes(), (QList<QByteArray>{header, escaped}));
+    QCOMPARE(received().bytes(), wire({header, escaped}));
     QCOMPARE(sentCounter(window()), counter + 2);
-    const auto &lines = module().receivedLines();
+    const auto &lines = received().lines();
     // The module stamps a line when it reads it, a few milliseconds after the
     // write at worst; the first line is written as the click arrives.
     QVERIFY2(lines[1].msecs - clickedAt >= 1000,
@@ -395,7 +396,7 @@ void TestCloudCommands::publishesALongMessageAsHeaderAndBody()
              qPrintable(QString::number(lines[1].msecs - lines[0].msecs)));
 
     QCOMPARE(module().publications().size(), publishedBefore + 1);
-    const FakeModule::Publication &publication = module().publications().last();
+    const atlume::Publication &publication = module().publications().last();
     QVERIFY(publication.longForm);
     QCOMPARE(publication.topic, QStringLiteral("P1/D1/long"));
     QCOMPARE(publication.qos, qos);
@@ -436,8 +437,8 @@ void TestCloudCommands::blankMessageSendsNothing()
     QCOMPARE(box->toPlainText(), QString());
     QVERIFY(box->hasFocus());
     QVERIFY(!send->isEnabled());
-    QVERIFY(!module().waitForLines(1, 300));
-    QCOMPARE(module().receivedBytes(), QByteArray());
+    QVERIFY(!received().waitForLines(1, 300));
+    QCOMPARE(received().bytes(), QByteArray());
     QCOMPARE(sentCounter(window()), counter);
     QCOMPARE(consoleText(window()), QString());
 }
@@ -495,14 +496,14 @@ void TestCloudCommands::followsAModuleAlreadyOnline()
     MainWindow &window = online.window;
     module.setWifiJoined(true);
     module.setMqttConnected(true);
-    module.setDeviceIdentity("P0", "D0", "S0");
+    module.setDeviceIdentity({"P0", "D0", "S0"});
     auto *cloud = widget<QPushButton>(window, "connectNimbrelCloudBtn");
     auto *wifi = widget<ButtonCombobox>(window, "connect_wifi_btn");
 
     // The two status queries alone bring the controls to the module's state.
-    online.open();
+    QVERIFY(online.open());
     QTRY_VERIFY(cloud->isChecked());
-    QCOMPARE(module.receivedLineBytes(), (QList<QByteArray>{"AT+CIPSTATUS", "AT+KQMQTTSTATE?"}));
+    QCOMPARE(online.received.lineBytes(), (QList<QByteArray>{"AT+CIPSTATUS", "AT+KQMQTTSTATE?"}));
     QCOMPARE(cloud->text(), kDisconnectCloud);
     QVERIFY(cloud->isEnabled());
     QCOMPARE(wifi->currentIndex(), 0);
@@ -523,9 +524,10 @@ void TestCloudCommands::followsAModuleAlreadyOnline()
     widget<QLineEdit>(window, "deviceNameLineEdit")->setText("D1");
     widget<QLineEdit>(window, "deviceSecretLineEdit")->setText("S1");
     QTest::mouseClick(widget<QPushButton>(window, "set_dev_conf_btn"), Qt::LeftButton);
-    QCOMPARE(module.productId(), QStringLiteral("P1"));
-    QCOMPARE(module.deviceName(), QStringLiteral("D1"));
-    QCOMPARE(module.deviceSecret(), QStringLiteral("S1"));
+    QVERIFY(module.deviceIdentity());
+    QCOMPARE(module.deviceIdentity()->productId, QStringLiteral("P1"));
+    QCOMPARE(module.deviceIdentity()->deviceName, QStringLiteral("D1"));
+    QCOMPARE(module.deviceIdentity()->deviceSecret, QStringLiteral("S1"));
 
     QTest::mouseClick(cloud, Qt::LeftButton);
     QTRY_VERIFY(cloud->isChecked());

@@ -403,9 +403,9 @@ void TestCloudControls::initTestCase()
 {
     qRegisterMetaType<DEVICE_SIGNAL>("DEVICE_SIGNAL");
     bench = std::make_unique<ModuleBench>();
-    bench->open();
+    QVERIFY(bench->open());
     // Let the answers to the status queries arrive; they change nothing.
-    QVERIFY(bench->module.waitForDrained(2000));
+    QVERIFY(atlume::support::waitForDrained(bench->module, 2000));
     QTRY_VERIFY(
         widget<QTextBrowser>(window(), "textBrowser")->toPlainText().contains("+KQMQTTSTATE:0"));
     // Nothing but the opening has happened to this window yet.
@@ -546,9 +546,9 @@ void TestCloudControls::wifiMethodFollowsTheReplies()
 
     // Back to the simulated module's port, which needs opening again.
     selectPort(window(), bench->module.slavePath());
-    bench->module.clearReceived();
-    bench->open();
-    QVERIFY(bench->module.waitForDrained(2000));
+    bench->received.clear();
+    QVERIFY(bench->open());
+    QVERIFY(atlume::support::waitForDrained(bench->module, 2000));
     QTRY_VERIFY(
         widget<QTextBrowser>(window(), "textBrowser")->toPlainText().contains("+KQMQTTSTATE:0"));
     QCOMPARE(wifiMethodIndex(window()), 3);

@@ -200,7 +200,7 @@ void TestConsole::timestampsLeaveRecognitionAlone()
     auto *console = bench.window.findChild<Console *>();
     QVERIFY(console);
     console->setTimestampsShown(stamped);
-    bench.open();
+    QVERIFY(bench.open());
     auto *wifi = widget<ButtonCombobox>(bench.window, "connect_wifi_btn");
     bench.module.sendRaw("+KQSTARTSMART:OK\r\n");
     QTRY_COMPARE(wifi->itemText(0), QString::fromUtf8("停止SmartConfig配网"));

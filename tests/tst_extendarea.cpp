@@ -127,7 +127,8 @@ MainWindow &TestExtendArea::window()
 {
     if (!bench) {
         bench = std::make_unique<ModuleBench>();
-        bench->open();
+        if (!bench->open())
+            QTest::qFail("the window did not open the module's port", __FILE__, __LINE__);
     }
     return bench->window;
 }
@@ -431,19 +432,19 @@ void TestExtendArea::returnSendsTheBoxUnlessAltAloneOrKeypadEnter()
     QTextCursor cursor = box->textCursor();
     cursor.setPosition(2);
     box->setTextCursor(cursor);
-    const int before = bench->module.receivedLines().size();
+    const int before = bench->received.lines().size();
 
     QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
 
     if (sends) {
-        QVERIFY(bench->module.waitForLines(before + 1, 3000));
-        QCOMPARE(bench->module.receivedLines().size(), before + 1);
-        QCOMPARE(bench->module.receivedLines().last().bytes, QByteArray("ATX"));
+        QVERIFY(bench->received.waitForLines(before + 1, 3000));
+        QCOMPARE(bench->received.lines().size(), before + 1);
+        QCOMPARE(bench->received.lines().last().bytes, QByteArray("ATX"));
         // The editor never saw the key.
         QCOMPARE(box->toPlainText(), QStringLiteral("ATX"));
     } else {
         QCOMPARE(box->toPlainText(), QStringLiteral("AT\nX"));
-        QVERIFY(!bench->module.waitForLines(before + 1, 300));
+        QVERIFY(!bench->received.waitForLines(before + 1, 300));
     }
 }
 

@@ -1,6 +1,7 @@
-#include "brokersupport.h"
+#include "broker.h"
 #include "fakemodule.h"
 #include "linereceiver.h"
+#include "modulerecorder.h"
 #include "replyrecogniser.h"
 #include "testsupport.h"
 
@@ -10,7 +11,10 @@
 #include <cerrno>
 #include <memory>
 
+using atlume::DeviceIdentity;
 using atlume::FakeModule;
+using atlume::Provisioning;
+using atlume::support::ModuleRecorder;
 
 namespace {
 
@@ -100,6 +104,7 @@ private:
 
     std::unique_ptr<TempWorkDir> workDir;
     std::unique_ptr<FakeModule> module;
+    std::unique_ptr<ModuleRecorder> recorder;
     std::unique_ptr<Terminal> terminal;
 };
 
@@ -114,12 +119,14 @@ void TestFakeModule::init()
     module = std::make_unique<FakeModule>();
     QVERIFY(module->open());
     QVERIFY(module->slavePath().startsWith(QLatin1String("/dev/pts/")));
+    recorder = std::make_unique<ModuleRecorder>(*module);
     terminal = std::make_unique<Terminal>();
 }
 
 void TestFakeModule::cleanup()
 {
     terminal.reset();
+    recorder.reset();
     module.reset();
 }
 
@@ -165,7 +172,7 @@ void TestFakeModule::opensSlaveUnderTheseNames()
     QCOMPARE(terminal->port.error(), QSerialPort::NoError);
     QCOMPARE(terminal->port.portName(), QStringLiteral("pts/") + number);
     awaitEverythingSentSoFar();
-    QCOMPARE(module->receivedLineBytes(), QList<QByteArray>{"AT"});
+    QCOMPARE(recorder->lineBytes(), QList<QByteArray>{"AT"});
 }
 
 void TestFakeModule::refusesSecondTerminalOnTheSamePort()
@@ -246,14 +253,14 @@ void TestFakeModule::answersCommands()
     module->setWifiJoined(setup & Joined);
     module->setMqttConnected(setup & MqttUp);
     if (setup & Identity)
-        module->setDeviceIdentity("P", "N", "S");
+        module->setDeviceIdentity({"P", "N", "S"});
     QVERIFY(terminal->open(module->slavePath()));
 
     terminal->send(command + "\r\n");
     QTRY_COMPARE_WITH_TIMEOUT(terminal->lines.size(), replies.size(), kTimeoutMs);
     awaitEverythingSentSoFar();
     QCOMPARE(terminal->lines, crlfLines(replies));
-    QCOMPARE(module->receivedLineBytes().first(), command);
+    QCOMPARE(recorder->lineBytes().first(), command);
 }
 
 void TestFakeModule::echoesEachLineBeforeAnswering_data()
@@ -320,11 +327,11 @@ void TestFakeModule::brokerOutOfReachFailsTheConnect()
 {
     atlume::BrokerOptions nobody;
     nobody.host = QStringLiteral("127.0.0.1");
-    nobody.port = freeLoopbackPort();
+    nobody.port = atlume::support::freeLoopbackPort();
     module->setBroker(nobody);
     module->setEcho(false);
     module->setWifiJoined(true);
-    module->setDeviceIdentity("P", "N", "S");
+    module->setDeviceIdentity({"P", "N", "S"});
     QVERIFY(terminal->open(module->slavePath()));
 
     terminal->send("AT+KQMQTTCONN=1,1000,60,0,1\r\n");
@@ -375,12 +382,12 @@ void TestFakeModule::keepsWhatItWasTold()
                               "AT+KQMQTTUNSUB=\"P1/D 1/a\"\r\n"
                               "AT+KQMQTTPUB=\"P1/D 1/b\",1,\"x\\,y\"\r\n";
     terminal->send(script);
-    QTRY_COMPARE_WITH_TIMEOUT(module->receivedLines().size(), 8, kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(recorder->lines().size(), 8, kTimeoutMs);
 
-    QVERIFY(module->hasDeviceIdentity());
-    QCOMPARE(module->productId(), QStringLiteral("P1"));
-    QCOMPARE(module->deviceName(), QStringLiteral("D 1"));
-    QCOMPARE(module->deviceSecret(), QStringLiteral("s3cret"));
+    QVERIFY(module->deviceIdentity());
+    QCOMPARE(module->deviceIdentity()->productId, QStringLiteral("P1"));
+    QCOMPARE(module->deviceIdentity()->deviceName, QStringLiteral("D 1"));
+    QCOMPARE(module->deviceIdentity()->deviceSecret, QStringLiteral("s3cret"));
     QCOMPARE(module->joinedSsid(), QStringLiteral("home net"));
     QVERIFY(module->wifiJoined());
     QVERIFY(module->mqttConnected());
@@ -393,14 +400,13 @@ void TestFakeModule::keepsWhatItWasTold()
     QVERIFY(!module->publications().first().longForm);
 
     terminal->send("AT+KQSTARTSMART\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(module->provisioning(), FakeModule::Provisioning::SmartConfig,
-                              kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(module->provisioning(), Provisioning::SmartConfig, kTimeoutMs);
     terminal->send("AT+KQSAP=\"dev ap\",\"12345678\"\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(module->provisioning(), FakeModule::Provisioning::SoftAp, kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(module->provisioning(), Provisioning::SoftAp, kTimeoutMs);
     QCOMPARE(module->softApSsid(), QStringLiteral("dev ap"));
     QCOMPARE(module->softApPassword(), QStringLiteral("12345678"));
     terminal->send("AT+KQSTOPSAP\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(module->provisioning(), FakeModule::Provisioning::None, kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(module->provisioning(), Provisioning::None, kTimeoutMs);
 
     terminal->send("AT+CWQAP\r\n");
     QTRY_VERIFY_WITH_TIMEOUT(!module->wifiJoined(), kTimeoutMs);
@@ -460,9 +466,9 @@ void TestFakeModule::sendsUnsolicitedReplies()
     module->setMqttConnected(action == QLatin1String("dropWifi") ||
                              action == QLatin1String("dropMqtt"));
     if (action.startsWith(QLatin1String("smart")))
-        module->setProvisioning(FakeModule::Provisioning::SmartConfig);
+        module->setProvisioning(Provisioning::SmartConfig);
     if (action.startsWith(QLatin1String("ap")))
-        module->setProvisioning(FakeModule::Provisioning::SoftAp);
+        module->setProvisioning(Provisioning::SoftAp);
     QVERIFY(terminal->open(module->slavePath()));
 
     if (action == QLatin1String("dropWifi"))
@@ -480,7 +486,7 @@ void TestFakeModule::sendsUnsolicitedReplies()
     QCOMPARE(atlume::recogniseReply(terminal->lines.first()), std::optional(DEVICE_SIGNAL(signal)));
     QCOMPARE(module->wifiJoined(), joined);
     QCOMPARE(module->mqttConnected(), mqtt);
-    QCOMPARE(module->provisioning(), FakeModule::Provisioning::None);
+    QCOMPARE(module->provisioning(), Provisioning::None);
 }
 
 void TestFakeModule::passesBytesUnchangedBothWays()
@@ -495,8 +501,8 @@ void TestFakeModule::passesBytesUnchangedBothWays()
     module->setEcho(false);
     const QByteArray in("A\rB\0\x7f\r\nAT\n\r\n", 13);
     terminal->send(in);
-    QTRY_COMPARE_WITH_TIMEOUT(module->receivedBytes(), in, kTimeoutMs);
-    QCOMPARE(module->receivedLineBytes(),
+    QTRY_COMPARE_WITH_TIMEOUT(recorder->bytes(), in, kTimeoutMs);
+    QCOMPARE(recorder->lineBytes(),
              (QList<QByteArray>{QByteArray("A\rB\0\x7f", 5), QByteArray("AT\n")}));
 
     module->sendLine(QString::fromUtf8("+KQMQTTRECV:\"\xe4\xb8\xad\""));
@@ -563,10 +569,10 @@ void TestFakeModule::readsLongMessageByByteCount()
     QCOMPARE(terminal->lines, crlfLines(replies));
 
     QCOMPARE(module->publications().size(), 1);
-    const FakeModule::Publication &publication = module->publications().first();
+    const atlume::Publication &publication = module->publications().first();
     QVERIFY(publication.longForm);
     QCOMPARE(publication.message, message);
-    QCOMPARE(module->receivedLineBytes().at(1), message);
+    QCOMPARE(recorder->lineBytes().at(1), message);
 }
 
 void TestFakeModule::recordsArrivalTimes()
@@ -574,21 +580,21 @@ void TestFakeModule::recordsArrivalTimes()
     constexpr int kGapMs = 150;
     QVERIFY(terminal->open(module->slavePath()));
 
-    const qint64 before = module->elapsedMsecs();
+    const qint64 before = recorder->elapsedMsecs();
     terminal->send("AT\r\n");
-    QVERIFY(module->waitForLines(1, kTimeoutMs));
-    const qint64 after = module->elapsedMsecs();
-    const qint64 first = module->receivedLines().first().msecs;
+    QVERIFY(recorder->waitForLines(1, kTimeoutMs));
+    const qint64 after = recorder->elapsedMsecs();
+    const qint64 first = recorder->lines().first().msecs;
     QVERIFY(first >= before);
     QVERIFY(first <= after);
 
     QTimer::singleShot(kGapMs, Qt::PreciseTimer, &terminal->port,
                        [this] { terminal->send("AT+CIPSTATUS\r\n"); });
-    QVERIFY(!module->waitForLines(2, kGapMs / 3));
-    QVERIFY(module->waitForLines(2, kTimeoutMs));
-    const qint64 second = module->receivedLines().at(1).msecs;
+    QVERIFY(!recorder->waitForLines(2, kGapMs / 3));
+    QVERIFY(recorder->waitForLines(2, kTimeoutMs));
+    const qint64 second = recorder->lines().at(1).msecs;
     QVERIFY2(second - first >= kGapMs, qPrintable(QString::number(second - first)));
-    QCOMPARE(module->receivedLines().at(1).bytes, QByteArray("AT+CIPSTATUS"));
+    QCOMPARE(recorder->lines().at(1).bytes, QByteArray("AT+CIPSTATUS"));
 }
 
 void TestFakeModule::delaysRepliesInOrder()
@@ -617,7 +623,7 @@ void TestFakeModule::deliversLargeOutputComplete()
     QVERIFY(module->bytesToWrite() > 100000);
 
     QTRY_COMPARE_WITH_TIMEOUT(terminal->lines.size(), kLines, 60000);
-    QVERIFY(module->waitForDrained(kTimeoutMs));
+    QVERIFY(atlume::support::waitForDrained(*module, kTimeoutMs));
     for (int i = 0; i < kLines; ++i) {
         const QString expected = QStringLiteral("+KQMQTTRECV:\"P1/D1/data\",0,\"%1\"\r\n").arg(i);
         if (terminal->lines.at(i) != expected)
@@ -638,9 +644,9 @@ void TestFakeModule::takesLargeInputComplete()
 
     // A completeness check, not a timing one: a sanitizer build on a busy
     // machine needs about a minute for the burst.
-    QVERIFY(module->waitForLines(kLines, 180000));
+    QVERIFY(recorder->waitForLines(kLines, 180000));
     QTRY_COMPARE_WITH_TIMEOUT(terminal->lines.size(), kLines, 180000);
-    QCOMPARE(module->receivedBytes(), burst);
+    QCOMPARE(recorder->bytes(), burst);
     QCOMPARE(terminal->lines.count(QStringLiteral("OK\r\n")), kLines / 2);
     QCOMPARE(terminal->lines.count(QStringLiteral("ERROR\r\n")), kLines / 2);
     QCOMPARE(terminal->lines.at(0), QStringLiteral("ERROR\r\n"));

@@ -2,7 +2,7 @@
 // with its MQTT client, and a Mosquitto of the test's own with a client of
 // the test's own at the far end.
 
-#include "brokersupport.h"
+#include "broker.h"
 #include "testsupport.h"
 #include "windowsupport.h"
 
@@ -12,6 +12,9 @@
 #include <QPushButton>
 
 #include <memory>
+
+using atlume::support::Broker;
+using atlume::support::MqttClient;
 
 namespace {
 constexpr int kTimeoutMs = 15000;
@@ -39,7 +42,7 @@ private:
 
     std::unique_ptr<Broker> broker;
     std::unique_ptr<ModuleBench> bench;
-    std::unique_ptr<TestClient> client;
+    std::unique_ptr<MqttClient> client;
 };
 
 void TestMqttBroker::initTestCase()
@@ -47,7 +50,7 @@ void TestMqttBroker::initTestCase()
     QVERIFY2(!Broker::program().isEmpty(), "mosquitto is not installed (tools/install-deps.sh)");
     broker = std::make_unique<Broker>();
     QVERIFY(broker->start());
-    client = std::make_unique<TestClient>(broker->port);
+    client = std::make_unique<MqttClient>(broker->port);
     QVERIFY(client->waitConnected());
 
     bench = std::make_unique<ModuleBench>();
@@ -56,7 +59,7 @@ void TestMqttBroker::initTestCase()
     options.port = broker->port;
     bench->module.setBroker(options);
     bench->module.setWifiJoined(true);
-    bench->open();
+    QVERIFY(bench->open());
     QTRY_VERIFY_WITH_TIMEOUT(get<QPushButton>("connectNimbrelCloudBtn")->isEnabled(), kTimeoutMs);
 
     get<QLineEdit>("productIDLineEdit")->setText("P1");
@@ -130,7 +133,7 @@ void TestMqttBroker::publishesTheExactBytes()
     QVERIFY(client->subscribe(kTopic));
     const int before = client->received().size();
     sendInMode(modeButton.constData(), message, qos);
-    QVERIFY(waitUntil([&] { return client->received().size() > before; }, kTimeoutMs));
+    QTRY_VERIFY_WITH_TIMEOUT(client->received().size() > before, kTimeoutMs);
     QCOMPARE(client->received().size(), before + 1);
     QCOMPARE(client->received().last().first, QString::fromUtf8(kTopic));
     QCOMPARE(client->received().last().second, received);

@@ -39,10 +39,10 @@ void plugInAndOpen(ModuleBench &bench, QSignalSpy &replies)
     bench.ports.ports = QStringList{bench.module.slavePath()};
     QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
     selectPort(bench.window, bench.module.slavePath());
-    bench.module.clearReceived();
+    bench.received.clear();
     replies.clear();
     // Both queries reach the module on the new terminal...
-    bench.open();
+    QVERIFY(bench.open());
     // ...and both answers come back and are recognised.
     QTRY_COMPARE(replies.count(), kStatusQueries);
 }
@@ -66,7 +66,7 @@ void TestReplug::replugLeavesNoDescriptorBehind()
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
     // The first opening, on the terminal the bench made; the count starts
     // unplugged, with the window's own one-time set-up behind it.
-    bench.open();
+    QVERIFY(bench.open());
     QTRY_COMPARE(replies.count(), kStatusQueries);
     unplug(bench);
     const int before = openDescriptorCount();

@@ -59,8 +59,8 @@ struct OpenBench : ModuleBench {
     OpenBench()
     {
         window.setCommandPause(kShortPauseMs);
-        open();
-        module.clearReceived();
+        QVERIFY(open());
+        received.clear();
     }
 };
 
@@ -116,10 +116,10 @@ void TestSending::boxSendsWithTheChosenEndingOrInHex()
         QCOMPARE(shown->text(), hint);
         QCOMPARE(sentLabel(bench.window), QString::fromUtf8("已发送信息：2条"));
     } else {
-        QTRY_COMPARE(bench.module.receivedBytes(), wire);
+        QTRY_COMPARE(bench.received.bytes(), wire);
         QCOMPARE(sentLabel(bench.window), QString::fromUtf8("已发送信息：3条"));
     }
-    QCOMPARE(bench.module.receivedBytes(), wire);
+    QCOMPARE(bench.received.bytes(), wire);
 
     // Remembered for the next start.
     MainWindow next;
@@ -135,7 +135,7 @@ void TestSending::echoShowsEveryWriteAndIsNeverAReply()
     bench.module.setEcho(false);
     chooseFromBoxMenu(bench.window, QString::fromUtf8("显示发送内容"));
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
-    bench.open();
+    QVERIFY(bench.open());
     widget<QLineEdit>(bench.window, "productIDLineEdit")->setText("P");
     widget<QLineEdit>(bench.window, "deviceNameLineEdit")->setText("D");
     widget<QLineEdit>(bench.window, "deviceSecretLineEdit")->setText("S");
@@ -143,7 +143,7 @@ void TestSending::echoShowsEveryWriteAndIsNeverAReply()
     typeAndSend(bench.window, "WIFI CONNECTED");
     chooseFromBoxMenu(bench.window, QString::fromUtf8("十六进制发送"));
     typeAndSend(bench.window, "41540d0a");
-    QTRY_COMPARE(bench.module.receivedLines().size(), 5);
+    QTRY_COMPARE(bench.received.lines().size(), 5);
 
     const QStringList sent{"→ AT+CIPSTATUS", "→ AT+KQMQTTSTATE?",
                            "→ AT+KQDEVINFOSET=1,\"P\",\"D\",\"S\"", "→ WIFI CONNECTED",
@@ -186,9 +186,9 @@ void TestSending::periodicSendRepeatsUntilStopped()
     bench.window.setCommandPause(kShortPauseMs);
     bench.module.setWifiJoined(true);
     bench.module.setMqttConnected(true);
-    bench.open();
+    QVERIFY(bench.open());
     QTRY_VERIFY(widget<QPushButton>(bench.window, "subTopicBtn")->isEnabled());
-    bench.module.clearReceived();
+    bench.received.clear();
     widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit")->setPlainText("AT");
 
     DialogHand hand([](QDialog *dialog) {
@@ -221,19 +221,19 @@ void TestSending::periodicSendRepeatsUntilStopped()
         QTest::mouseClick(widget<QPushButton>(bench.window, "subTopicBtn"), Qt::LeftButton);
     QTRY_VERIFY(status->isHidden());
     const qint64 ranMs = running.elapsed();
-    const int sent = bench.module.receivedLines().size();
+    const int sent = bench.received.lines().size();
     if (stop == QLatin1String("button")) {
         // One at once, then one every interval: never queued, never bunched.
         const int expected = int(ranMs / kIntervalMs) + 1;
         QVERIFY2(qAbs(sent - expected) <= 1, qPrintable(QString::number(sent)));
-        const auto &lines = bench.module.receivedLines();
+        const auto &lines = bench.received.lines();
         for (int i = 1; i < lines.size(); ++i)
             QVERIFY(lines[i].msecs - lines[i - 1].msecs >= kIntervalMs / 2);
     }
     QVERIFY(sent >= 2);
     // Nothing after the stop.
     QTest::qWait(3 * kIntervalMs);
-    QCOMPARE(bench.module.receivedLines().size(), sent);
+    QCOMPARE(bench.received.lines().size(), sent);
 }
 
 void TestSending::sequenceSendsInOrderWithEachDelay()
@@ -258,8 +258,8 @@ void TestSending::sequenceSendsInOrderWithEachDelay()
 
     QTest::mouseClick(widget<QPushButton>(*panel, "quickSendSequence"), Qt::LeftButton);
     QTRY_VERIFY(!panel->isSequenceRunning());
-    QCOMPARE(bench.module.receivedBytes(), QByteArray("AT\r\nAT\r\n"));
-    const auto &lines = bench.module.receivedLines();
+    QCOMPARE(bench.received.bytes(), QByteArray("AT\r\nAT\r\n"));
+    const auto &lines = bench.received.lines();
     QVERIFY2(lines[1].msecs - lines[0].msecs >= 300,
              qPrintable(QString::number(lines[1].msecs - lines[0].msecs)));
 }
@@ -292,7 +292,7 @@ void TestSending::countsTheBytesBothWays()
             action->trigger();
     }
     auto *label = widget<QLabel>(bench.window, "transferStatsLabel");
-    bench.open();
+    QVERIFY(bench.open());
     typeAndSend(bench.window, QString::fromUtf8("AT+中"));
     bench.module.sendRaw("unfinished");
     // What the module answers to the two queries and to a command it does
@@ -300,15 +300,13 @@ void TestSending::countsTheBytesBothWays()
     const QByteArray queried = wire({"STATUS:5", "OK", "+KQMQTTSTATE:0", "OK"});
     const QByteArray answers = queried + wire({"ERROR"}) + "unfinished";
     const QString counts = QString::fromUtf8("接收：%1 字节  发送：%2 字节");
-    QTRY_COMPARE(label->text(),
-                 counts.arg(answers.size()).arg(bench.module.receivedBytes().size()));
+    QTRY_COMPARE(label->text(), counts.arg(answers.size()).arg(bench.received.bytes().size()));
 
     // Counted again from the port's opening.
     QTest::mouseClick(widget<QPushButton>(bench.window, "connectBtn"), Qt::LeftButton);
-    bench.module.clearReceived();
-    bench.open();
-    QTRY_COMPARE(label->text(),
-                 counts.arg(queried.size()).arg(bench.module.receivedBytes().size()));
+    bench.received.clear();
+    QVERIFY(bench.open());
+    QTRY_COMPARE(label->text(), counts.arg(queried.size()).arg(bench.received.bytes().size()));
 }
 
 QTEST_MAIN(TestSending)

@@ -1,14 +1,17 @@
 // Simulated modules (atlume-sim, run as the user runs it) in the window's
 // port list: announced while they run, gone when they end however they end.
 
+#include "broker.h"
 #include "portannouncement.h"
 #include "portenumerator.h"
 #include "simulatedports.h"
 #include "testsupport.h"
+#include "waitfor.h"
 #include "windowsupport.h"
 
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QSerialPort>
 #include <QSerialPortInfo>
 
 #include <csignal>
@@ -35,15 +38,15 @@ public:
     QString start(const QStringList &arguments = {})
     {
         process.start(QStringLiteral(ATLUME_SIM_PROGRAM), arguments);
-        QRegularExpression announced(QStringLiteral("atlume-sim: (ttySIM\\d+) in"));
+        const QRegularExpression announced(QStringLiteral("atlume-sim: (ttySIM\\d+) in"));
         QRegularExpressionMatch match;
-        QElapsedTimer clock;
-        clock.start();
-        while (!(match = announced.match(QString::fromLocal8Bit(errors))).hasMatch() &&
-               clock.elapsed() < kTimeoutMs) {
-            process.waitForReadyRead(100);
-            errors += process.readAllStandardError();
-        }
+        atlume::support::waitFor(
+            [&] {
+                errors += process.readAllStandardError();
+                match = announced.match(QString::fromLocal8Bit(errors));
+                return match.hasMatch();
+            },
+            kTimeoutMs);
         return match.captured(1);
     }
 
@@ -78,8 +81,11 @@ private slots:
     void givesEachModuleItsOwnNameAndFile();
     void listIsTheSystemsWithoutALiveModule_data();
     void listIsTheSystemsWithoutALiveModule();
-    void refusesABrokerThatDoesNotParse_data();
-    void refusesABrokerThatDoesNotParse();
+    void endsEveryUsageErrorAlike_data();
+    void endsEveryUsageErrorAlike();
+    void answersHelpAndVersion_data();
+    void answersHelpAndVersion();
+    void saysWhyItCannotReachTheBroker();
 
 private:
     QTemporaryDir runtime;
@@ -210,27 +216,90 @@ void TestSimulatedPorts::listIsTheSystemsWithoutALiveModule()
         QCOMPARE(folderEntries(), QStringList());
 }
 
-void TestSimulatedPorts::refusesABrokerThatDoesNotParse_data()
+void TestSimulatedPorts::endsEveryUsageErrorAlike_data()
 {
-    QTest::addColumn<QString>("broker");
-    QTest::newRow("port too large") << "localhost:65536";
-    QTest::newRow("port not a number") << "localhost:mqtt";
-    QTest::newRow("no host") << ":1883";
-    QTest::newRow("blank in the host") << "my broker";
-    QTest::newRow("empty") << "";
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("error");
+
+    const QString broker = QStringLiteral("atlume-sim: --broker: ");
+    QTest::newRow("broker port too large") << QStringList{"--broker", "localhost:65536"} << broker;
+    QTest::newRow("broker port not a number")
+        << QStringList{"--broker", "localhost:mqtt"} << broker;
+    QTest::newRow("broker without host") << QStringList{"--broker", ":1883"} << broker;
+    QTest::newRow("blank in the broker's host") << QStringList{"--broker", "my broker"} << broker;
+    QTest::newRow("empty broker") << QStringList{"--broker", ""} << broker;
+    QTest::newRow("unknown option") << QStringList{"--no-such-option"} << "atlume-sim: ";
+    QTest::newRow("option without its value") << QStringList{"--delay"} << "atlume-sim: ";
+    QTest::newRow("argument") << QStringList{"ttySIM0"} << "atlume-sim: unexpected argument";
+    // The range --help gives.
+    QTest::newRow("join error below the range")
+        << QStringList{"--reject-join", "0"}
+        << "atlume-sim: --reject-join wants a number from 1 to 9, not '0'";
+    QTest::newRow("join error above the range")
+        << QStringList{"--reject-join", "10"}
+        << "atlume-sim: --reject-join wants a number from 1 to 9, not '10'";
 }
 
-void TestSimulatedPorts::refusesABrokerThatDoesNotParse()
+void TestSimulatedPorts::endsEveryUsageErrorAlike()
 {
-    QFETCH(QString, broker);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
     QProcess sim;
-    sim.start(QStringLiteral(ATLUME_SIM_PROGRAM), {QStringLiteral("--broker"), broker});
+    sim.start(QStringLiteral(ATLUME_SIM_PROGRAM), arguments);
     QVERIFY(sim.waitForFinished(kTimeoutMs));
     QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.exitCode(), 2);
-    QVERIFY(sim.readAllStandardError().startsWith("atlume-sim: --broker: "));
+    const QString errors = QString::fromLocal8Bit(sim.readAllStandardError());
+    QVERIFY2(errors.startsWith(error), qPrintable(errors));
     QVERIFY(sim.readAllStandardOutput().isEmpty());
     QCOMPARE(folderEntries(), QStringList());
+}
+
+void TestSimulatedPorts::answersHelpAndVersion_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("help") << "--help"
+                          << "--reject-join <code> Refuse every AT+CWJAP with the error <code> "
+                             "(1 to 9).";
+    QTest::newRow("version") << "--version"
+                             << "atlume-sim " ATLUME_VERSION;
+}
+
+void TestSimulatedPorts::answersHelpAndVersion()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, shown);
+    QProcess sim;
+    sim.start(QStringLiteral(ATLUME_SIM_PROGRAM), {option});
+    QVERIFY(sim.waitForFinished(kTimeoutMs));
+    QCOMPARE(sim.exitCode(), 0);
+    // The help wraps its lines to the terminal's width.
+    const QString output = QString::fromLocal8Bit(sim.readAllStandardOutput()).simplified();
+    QVERIFY2(output.contains(shown), qPrintable(output));
+    QCOMPARE(folderEntries(), QStringList());
+}
+
+void TestSimulatedPorts::saysWhyItCannotReachTheBroker()
+{
+    const int port = atlume::support::freeLoopbackPort();
+    SimProcess sim;
+    QVERIFY(!sim.start({QStringLiteral("--broker"), QStringLiteral("127.0.0.1:%1").arg(port),
+                        QStringLiteral("--wifi"), QStringLiteral("--delay=0")})
+                 .isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(sim.process.canReadLine(), kTimeoutMs);
+    QSerialPort terminal(QString::fromLocal8Bit(sim.process.readLine()).trimmed());
+    QVERIFY(terminal.open(QIODevice::ReadWrite));
+    terminal.write("AT+KQDEVINFOSET=1,\"P1\",\"D1\",\"S1\"\r\nAT+KQMQTTCONN=1,2000,60,0,0\r\n");
+    QByteArray answers;
+    QTRY_VERIFY_WITH_TIMEOUT((answers += terminal.readAll()).contains("+KQMQTTCONN:FAIL\r\n"),
+                             kTimeoutMs);
+    const QByteArray reason =
+        "atlume-sim: no connection to the broker 127.0.0.1:" + QByteArray::number(port) + ": ";
+    QTRY_VERIFY_WITH_TIMEOUT((sim.errors += sim.process.readAllStandardError()).contains(reason),
+                             kTimeoutMs);
+    const QByteArray line = sim.errors.mid(sim.errors.indexOf(reason) + reason.size());
+    QVERIFY2(line.indexOf('\n') > 0, sim.errors.constData());
 }
 
 QTEST_MAIN(TestSimulatedPorts)

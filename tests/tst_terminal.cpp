@@ -65,20 +65,20 @@ void TestTerminal::openSendsStatusQueriesPaced()
     qint64 wifiConnectedAt = -1;
     QObject::connect(&bench.window, &MainWindow::device_return_signal, [&](DEVICE_SIGNAL value) {
         if (value == WIFI_CONNECTED && wifiConnectedAt < 0)
-            wifiConnectedAt = bench.module.elapsedMsecs();
+            wifiConnectedAt = bench.received.elapsedMsecs();
     });
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
     QElapsedTimer clicked;
     clicked.start();
-    bench.open();
+    QVERIFY(bench.open());
     // The click returns after both queries and their pauses.
     QVERIFY2(clicked.elapsed() >= 2000, qPrintable(QString::number(clicked.elapsed())));
 
-    const auto &lines = bench.module.receivedLines();
+    const auto &lines = bench.received.lines();
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0].bytes, QByteArray("AT+CIPSTATUS"));
     QCOMPARE(lines[1].bytes, QByteArray("AT+KQMQTTSTATE?"));
-    QCOMPARE(bench.module.receivedBytes(), QByteArray("AT+CIPSTATUS\r\nAT+KQMQTTSTATE?\r\n"));
+    QCOMPARE(bench.received.bytes(), QByteArray("AT+CIPSTATUS\r\nAT+KQMQTTSTATE?\r\n"));
     // The module reads in this thread, so its clock may see a line a few
     // milliseconds late under load; the window itself waits the full second
     // after each write, which the click's duration above shows.
@@ -116,7 +116,7 @@ void TestTerminal::openWithTextTypedEnablesSend()
     QFETCH(QString, typed);
     ModuleBench bench;
     widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit")->setPlainText(typed);
-    bench.open();
+    QVERIFY(bench.open());
     QVERIFY(widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit")->isEnabled());
     QCOMPARE(widget<QPushButton>(bench.window, "sendBtn")->isEnabled(), !typed.isEmpty());
     QCOMPARE(widget<QPushButton>(bench.window, "sendBtn")->text(), QString::fromUtf8("发送"));
@@ -129,7 +129,7 @@ void TestTerminal::openWithTextTypedEnablesSend()
 void TestTerminal::closeWritesOneLineAndResetsControls()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     const QString before = consoleText(bench.window);
     const QString label = sentLabel(bench.window);
     QTest::mouseClick(widget<QPushButton>(bench.window, "connectBtn"), Qt::LeftButton);
@@ -172,7 +172,7 @@ void TestTerminal::openErrorsLeaveThePortClosed()
     QCOMPARE(consoleText(bench.window),
              QStringLiteral("An error occurred while attempting to open an non-existing device."));
     QCOMPARE(widget<QPushButton>(bench.window, "connectBtn")->text(), QStringLiteral("Connect"));
-    QCOMPARE(bench.module.receivedBytes(), QByteArray());
+    QCOMPARE(bench.received.bytes(), QByteArray());
 }
 
 void TestTerminal::everyErrorValueHasItsLine_data()
@@ -227,7 +227,7 @@ void TestTerminal::everyErrorValueHasItsLine()
     QFETCH(int, value);
     QFETCH(QString, line);
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QVERIFY(QMetaObject::invokeMethod(
@@ -242,7 +242,7 @@ void TestTerminal::everyErrorValueHasItsLine()
 void TestTerminal::resourceErrorWithPortStillListed()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     QVERIFY(
         QMetaObject::invokeMethod(&bench.window, "printSerialError",
                                   Q_ARG(QSerialPort::SerialPortError, QSerialPort::ResourceError)));
@@ -259,10 +259,10 @@ void TestTerminal::resourceErrorWithPortStillListed()
     QVERIFY(!widget<QWidget>(bench.window, "orderPlainTextEdit")->isEnabled());
     QVERIFY(!widget<QWidget>(bench.window, "connect_wifi_btn")->isEnabled());
 
-    bench.module.clearReceived();
+    bench.received.clear();
     QTest::mouseClick(connectBtn, Qt::LeftButton);
     QVERIFY(portOf(bench.window)->isOpen());
-    QVERIFY(bench.module.waitForLines(2, 3000));
+    QVERIFY(bench.received.waitForLines(2, 3000));
 }
 
 void TestTerminal::hangUpEndsLikeResourceErrorWithoutFlood_data()
@@ -284,7 +284,7 @@ void TestTerminal::hangUpEndsLikeResourceErrorWithoutFlood()
     ModuleBench bench;
     bench.ports.ports << "ttyAtlumeOther0";
     QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
-    bench.open();
+    QVERIFY(bench.open());
     auto *connectBtn = widget<QPushButton>(bench.window, "connectBtn");
     // The click left focus on connectBtn; the recovery disables it.
     QVERIFY(QTest::qWaitForWindowActive(&bench.window));
@@ -341,13 +341,13 @@ void TestTerminal::sendButtonSendsBoxAsOneLine()
     QFETCH(QString, box);
     QFETCH(QByteArray, wire);
     ModuleBench bench;
-    bench.open();
-    bench.module.clearReceived();
+    QVERIFY(bench.open());
+    bench.received.clear();
     auto *edit = widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit");
     edit->setPlainText(box);
     QVERIFY(widget<QPushButton>(bench.window, "sendBtn")->isEnabled());
     QTest::mouseClick(widget<QPushButton>(bench.window, "sendBtn"), Qt::LeftButton);
-    QCOMPARE(bench.module.receivedBytes(), wire);
+    QCOMPARE(bench.received.bytes(), wire);
     QCOMPARE(sentLabel(bench.window), QString::fromUtf8("已发送信息：3条"));
     QCOMPARE(edit->toPlainText(), box);
 }
@@ -355,15 +355,15 @@ void TestTerminal::sendButtonSendsBoxAsOneLine()
 void TestTerminal::blankBoxSendsNothing()
 {
     ModuleBench bench;
-    bench.open();
-    bench.module.clearReceived();
+    QVERIFY(bench.open());
+    bench.received.clear();
     auto *edit = widget<QPlainTextEdit>(bench.window, "orderPlainTextEdit");
     edit->setPlainText("  \n \n");
     QTest::mouseClick(widget<QPushButton>(bench.window, "sendBtn"), Qt::LeftButton);
     QVERIFY(edit->toPlainText().isEmpty());
     QVERIFY(!widget<QPushButton>(bench.window, "sendBtn")->isEnabled());
     QTest::qWait(50);
-    QCOMPARE(bench.module.receivedBytes(), QByteArray());
+    QCOMPARE(bench.received.bytes(), QByteArray());
     QCOMPARE(sentLabel(bench.window), QString::fromUtf8("已发送信息：2条"));
 }
 
@@ -398,18 +398,18 @@ void TestTerminal::wifiLeaveTriggerIsExact()
     QFETCH(QString, order);
     QFETCH(bool, emits);
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
     bench.window.send_order(order);
     QCOMPARE(replies.count() > 0 && replies.at(0).at(0).value<DEVICE_SIGNAL>() == WIFI_DISCONNECTED,
              emits);
-    QCOMPARE(bench.module.receivedLineBytes().last(), order.toUtf8());
+    QCOMPARE(bench.received.lineBytes().last(), order.toUtf8());
 }
 
 void TestTerminal::repliesAreShownAndRecognisedInOrder()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
@@ -428,7 +428,7 @@ void TestTerminal::repliesAreShownAndRecognisedInOrder()
 void TestTerminal::signalFollowsItsLineInTheConsole()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QStringList seen;
@@ -446,7 +446,7 @@ void TestTerminal::signalFollowsItsLineInTheConsole()
 void TestTerminal::lineSplitAcrossReadsIsShownWhole()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
@@ -468,7 +468,7 @@ void TestTerminal::lineSplitAcrossReadsIsShownWhole()
 void TestTerminal::characterSplitAcrossReadsArrivesWhole()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QSignalSpy reads(portOf(bench.window), &QSerialPort::readyRead);
@@ -484,7 +484,7 @@ void TestTerminal::characterSplitAcrossReadsArrivesWhole()
 void TestTerminal::bytesAfterZeroByteAreKept()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
@@ -500,16 +500,17 @@ void TestTerminal::unfinishedLineIsDroppedOnPortChange()
     ModuleBench bench;
     FakeModule second;
     QVERIFY(second.open());
+    atlume::support::ModuleRecorder secondReceived(second);
     bench.ports.ports << second.slavePath();
     QTest::mouseClick(widget<QPushButton>(bench.window, "scanPortBtn"), Qt::LeftButton);
-    bench.open();
+    QVERIFY(bench.open());
     QSignalSpy reads(portOf(bench.window), &QSerialPort::readyRead);
     bench.module.sendRaw("half a li");
     QVERIFY(reads.wait(2000));
 
     selectPort(bench.window, second.slavePath());
     QTest::mouseClick(widget<QPushButton>(bench.window, "connectBtn"), Qt::LeftButton);
-    QVERIFY(second.waitForLines(2, 3000));
+    QVERIFY(secondReceived.waitForLines(2, 3000));
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     second.sendRaw("ne\r\nWIFI GOT IP\r\n");
@@ -521,7 +522,7 @@ void TestTerminal::unfinishedLineIsDroppedOnPortChange()
 void TestTerminal::incomingTextNeverReplacesASelection()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     console->append("keep this line");
@@ -540,7 +541,7 @@ void TestTerminal::incomingTextNeverReplacesASelection()
 void TestTerminal::unendedLineIsShownCutAndNotRecognised()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     console->clear();
     QSignalSpy replies(&bench.window, &MainWindow::device_return_signal);
@@ -559,7 +560,7 @@ void TestTerminal::unendedLineIsShownCutAndNotRecognised()
 void TestTerminal::repliesAndGuideSurviveDrops()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     auto *console = widget<QTextBrowser>(bench.window, "textBrowser");
     auto *limiter = console->findChild<ScrollbackLimiter *>();
     QVERIFY(limiter);

@@ -280,7 +280,7 @@ void TestWifiControl::pressSendsTheItemsLines()
     ModuleBench bench;
     if (!fileBefore.isNull())
         QVERIFY(writeWholeFile(file, fileBefore));
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     QVERIFY(control->isVisible());
     if (!stateLine.isEmpty()) {
@@ -295,7 +295,7 @@ void TestWifiControl::pressSendsTheItemsLines()
 
     // The module keeps quiet from now on, so only the press itself shows.
     bench.module.setReplyDelay(kNoReplyMs);
-    bench.module.clearReceived();
+    bench.received.clear();
     QCOMPARE(sentLabel(bench.window), sentLabelFor(2));
 
     QStringList problems;
@@ -308,9 +308,9 @@ void TestWifiControl::pressSendsTheItemsLines()
     QCOMPARE(hand.className, dialog);
 
     // The slot has returned, so everything it sends has left.
-    QVERIFY(bench.module.waitForLines(lines.size(), 2000));
-    QCOMPARE(bench.module.receivedLineBytes(), lines);
-    QCOMPARE(bench.module.receivedBytes(), wire(lines));
+    QVERIFY(bench.received.waitForLines(lines.size(), 2000));
+    QCOMPARE(bench.received.lineBytes(), lines);
+    QCOMPARE(bench.received.bytes(), wire(lines));
     QCOMPARE(sentLabel(bench.window), sentLabelFor(2 + lines.size()));
     QCOMPARE(control->isEnabled(), enabledAfter);
     QCOMPARE(control->currentIndex(), indexAfter);
@@ -333,7 +333,7 @@ void TestWifiControl::pressSendsTheItemsLines()
 void TestWifiControl::joinsDirectlyThenLeaves()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     auto *cloud = widget<QPushButton>(bench.window, "connectNimbrelCloudBtn");
     QCOMPARE(control->currentIndex(), 1);
@@ -372,7 +372,7 @@ void TestWifiControl::joinsDirectlyThenLeaves()
     QCOMPARE(wifiMethodIndex(bench.window), 1);
 
     // Leaving: the control is back before the module has even read the line.
-    bench.module.clearReceived();
+    bench.received.clear();
     bool enabledWhenLineArrived = false;
     int indexWhenLineArrived = -1;
     connect(&bench.module, &FakeModule::lineReceived, this, [&] {
@@ -380,7 +380,7 @@ void TestWifiControl::joinsDirectlyThenLeaves()
         indexWhenLineArrived = control->currentIndex();
     });
     pressWifiControl(bench.window);
-    QCOMPARE(bench.module.receivedLineBytes(), QByteArrayList{"AT+CWQAP"});
+    QCOMPARE(bench.received.lineBytes(), QByteArrayList{"AT+CWQAP"});
     QVERIFY(enabledWhenLineArrived);
     QCOMPARE(indexWhenLineArrived, 1);
     QTRY_VERIFY(consoleText(bench.window).contains("WIFI DISCONNECT"));
@@ -398,7 +398,7 @@ void TestWifiControl::failedJoinOffersDirectJoinAgain()
 {
     ModuleBench bench;
     bench.module.setJoinErrorCode(1);
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     auto *cloud = widget<QPushButton>(bench.window, "connectNimbrelCloudBtn");
 
@@ -419,14 +419,14 @@ void TestWifiControl::failedJoinOffersDirectJoinAgain()
 
     // Trying again offers the values just typed; this time the module joins.
     bench.module.setJoinErrorCode(0);
-    bench.module.clearReceived();
+    bench.received.clear();
     {
         DialogHand hand(fillAndEnd(&problems, QString(), QString(), "ok"));
         pressWifiControl(bench.window);
         QCOMPARE(hand.dialogs, 1);
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
-    QCOMPARE(bench.module.receivedLineBytes(),
+    QCOMPARE(bench.received.lineBytes(),
              (QByteArrayList{"AT+CWMODE=1", "AT+CWJAP=\"abcd\",\"wrongpass\""}));
     QTRY_COMPARE(control->currentIndex(), 0);
     QVERIFY(control->isEnabled());
@@ -462,34 +462,34 @@ void TestWifiControl::aTranslationCannotChangeWhatAPressSends()
     SameWordForBothStops catalogue;
     QCoreApplication::installTranslator(&catalogue);
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     bench.module.sendLine(stateLine);
     ButtonCombobox *control = wifiControl(bench.window);
     QTRY_COMPARE(control->currentIndex(), 0);
     QCOMPARE(control->currentText(), QStringLiteral("Stop"));
-    bench.module.clearReceived();
+    bench.received.clear();
     pressWifiControl(bench.window);
-    QTRY_COMPARE(bench.module.receivedLineBytes(), QByteArrayList{line});
+    QTRY_COMPARE(bench.received.lineBytes(), QByteArrayList{line});
     QCoreApplication::removeTranslator(&catalogue);
 }
 
 void TestWifiControl::smartConfigStartsFailsAndStops()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     chooseFromList(control, 2);
-    bench.module.clearReceived();
+    bench.received.clear();
 
     QStringList problems;
     DialogHand hand(fillAndEnd(&problems, QString(), QString(), "cancel"));
     pressWifiControl(bench.window);
-    QCOMPARE(bench.module.receivedLineBytes(), QByteArrayList{"AT+KQSTARTSMART"});
+    QCOMPARE(bench.received.lineBytes(), QByteArrayList{"AT+KQSTARTSMART"});
     QTRY_COMPARE(control->currentIndex(), 0);
     QCOMPARE(control->currentText(), kStopSmartConfig);
     QVERIFY(control->isEnabled());
     QVERIFY(itemZeroAvailable(control));
-    QCOMPARE(bench.module.provisioning(), FakeModule::Provisioning::SmartConfig);
+    QCOMPARE(bench.module.provisioning(), atlume::Provisioning::SmartConfig);
     QCOMPARE(wifiMethodIndex(bench.window), 2);
 
     // The guide follows the reply that started it.
@@ -516,14 +516,14 @@ void TestWifiControl::smartConfigStartsFailsAndStops()
     pressWifiControl(bench.window);
     QTRY_COMPARE(control->currentIndex(), 0);
     QCOMPARE(control->currentText(), kStopSmartConfig);
-    bench.module.clearReceived();
+    bench.received.clear();
     pressWifiControl(bench.window);
-    QCOMPARE(bench.module.receivedLineBytes(), QByteArrayList{"AT+KQSTOPSMART"});
+    QCOMPARE(bench.received.lineBytes(), QByteArrayList{"AT+KQSTOPSMART"});
     QTRY_VERIFY(consoleText(bench.window).contains("AT+KQSTOPSMART: CMD TO STOP SMARTCONFIG"));
     QCOMPARE(control->currentIndex(), 2);
     QVERIFY(control->isEnabled());
     QVERIFY(!itemZeroAvailable(control));
-    QCOMPARE(bench.module.provisioning(), FakeModule::Provisioning::None);
+    QCOMPARE(bench.module.provisioning(), atlume::Provisioning::None);
     QCOMPARE(sentLabel(bench.window), sentLabelFor(5));
     QCOMPARE(hand.dialogs, 0);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
@@ -532,11 +532,11 @@ void TestWifiControl::smartConfigStartsFailsAndStops()
 void TestWifiControl::softApStartsAndStops()
 {
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     auto *cloud = widget<QPushButton>(bench.window, "connectNimbrelCloudBtn");
     chooseFromList(control, 3);
-    bench.module.clearReceived();
+    bench.received.clear();
 
     QStringList problems;
     {
@@ -545,24 +545,24 @@ void TestWifiControl::softApStartsAndStops()
         QCOMPARE(hand.dialogs, 1);
     }
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join("; ")));
-    QCOMPARE(bench.module.receivedLineBytes(), QByteArrayList{"AT+KQSAP=\"dev_ap\",\"pass1234\""});
+    QCOMPARE(bench.received.lineBytes(), QByteArrayList{"AT+KQSAP=\"dev_ap\",\"pass1234\""});
     QTRY_COMPARE(control->currentIndex(), 0);
     QCOMPARE(control->currentText(), kStopSoftAp);
     QVERIFY(control->isEnabled());
     QVERIFY(itemZeroAvailable(control));
-    QCOMPARE(bench.module.provisioning(), FakeModule::Provisioning::SoftAp);
+    QCOMPARE(bench.module.provisioning(), atlume::Provisioning::SoftAp);
     QCOMPARE(bench.module.softApSsid(), QStringLiteral("dev_ap"));
     QCOMPARE(bench.module.softApPassword(), QStringLiteral("pass1234"));
 
-    bench.module.clearReceived();
+    bench.received.clear();
     pressWifiControl(bench.window);
-    QCOMPARE(bench.module.receivedLineBytes(), QByteArrayList{"AT+KQSTOPSAP"});
+    QCOMPARE(bench.received.lineBytes(), QByteArrayList{"AT+KQSTOPSAP"});
     QTRY_VERIFY(consoleText(bench.window).contains("AT+KQSTOPSAP: CMD TO STOP SOFTAP"));
     QCOMPARE(control->currentIndex(), 3);
     QVERIFY(control->isEnabled());
     QVERIFY(!itemZeroAvailable(control));
     QCOMPARE(control->itemText(0), kStopSoftAp);
-    QCOMPARE(bench.module.provisioning(), FakeModule::Provisioning::None);
+    QCOMPARE(bench.module.provisioning(), atlume::Provisioning::None);
 
     // Started again with the stored values; the phone's provisioning succeeds.
     {
@@ -578,15 +578,15 @@ void TestWifiControl::softApStartsAndStops()
     QCOMPARE(control->currentIndex(), 0);
     QVERIFY(control->isEnabled());
     QVERIFY(cloud->isEnabled());
-    QCOMPARE(bench.module.receivedLineBytes(),
+    QCOMPARE(bench.received.lineBytes(),
              (QByteArrayList{"AT+KQSTOPSAP", "AT+KQSAP=\"dev_ap\",\"pass1234\""}));
 }
 
 void TestWifiControl::unavailableItemZeroCannotBeChosen()
 {
     ModuleBench bench;
-    bench.open();
-    bench.module.clearReceived();
+    QVERIFY(bench.open());
+    bench.received.clear();
     ButtonCombobox *control = wifiControl(bench.window);
     QCOMPARE(control->currentIndex(), 1);
     QVERIFY(!itemZeroAvailable(control));
@@ -622,7 +622,7 @@ void TestWifiControl::unavailableItemZeroCannotBeChosen()
     QCOMPARE(activated.last().at(0).toInt(), 2);
 
     QCOMPARE(clicked.count(), 0);
-    QVERIFY(bench.module.receivedLines().isEmpty());
+    QVERIFY(bench.received.lines().isEmpty());
     QVERIFY(control->isEnabled());
 }
 
@@ -641,7 +641,7 @@ void TestWifiControl::dialogBlocksTheWindow()
     QFETCH(int, item);
     QFETCH(QString, dialog);
     ModuleBench bench;
-    bench.open();
+    QVERIFY(bench.open());
     ButtonCombobox *control = wifiControl(bench.window);
     if (control->currentIndex() != item)
         chooseFromList(control, item);

@@ -14,11 +14,13 @@
 #include "benchmodes.h"
 #include "benchstream.h"
 #include "benchsupport.h"
+#include "commandbox.h"
 #include "console.h"
 #include "mainwindow.h"
-#include "portenumerator.h"
+#include "transferstats.h"
 
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QSerialPort>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -107,15 +109,10 @@ BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess
     BurstResult result;
     auto *console = widget<QTextBrowser>(window, "textBrowser");
     const qint64 before = consoleLinesHandled(console);
-    QEventLoop loop;
-    QObject::connect(&window, &MainWindow::device_return_signal, &loop,
+    QObject counting;
+    QObject::connect(&window, &MainWindow::device_return_signal, &counting,
                      [&] { ++result.signalCount; });
-    QObject::connect(&port, &QSerialPort::readyRead, &loop, [&] {
-        ++result.reads;
-        if (consoleLinesHandled(console) - before >= lineCount)
-            loop.quit();
-    });
-    QTimer::singleShot(kBurstTimeoutMs, &loop, &QEventLoop::quit);
+    QObject::connect(&port, &QSerialPort::readyRead, &counting, [&] { ++result.reads; });
 
     const qint64 rssBefore = residentBytes();
     const double cpuBefore = processCpuSeconds();
@@ -123,8 +120,10 @@ BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess
     QElapsedTimer wall;
     wall.start();
     feeder = module.spawnFeeder(QStringLiteral("/bin/cat"), {burstPath});
-    if (feeder > 0)
-        loop.exec();
+    if (feeder > 0) {
+        waitFor([&] { return consoleLinesHandled(console) - before >= lineCount; }, kBurstTimeoutMs,
+                &port, &QSerialPort::readyRead);
+    }
     result.wallMs = wall.elapsed();
     result.cpu = processCpuSeconds() - cpuBefore;
     result.rssGrowth = residentBytes() - rssBefore;
@@ -176,6 +175,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 
 // What --console-extras compares.
 constexpr double kExtrasRateShareTarget = 0.9;
+constexpr double kSendSideRateShareTarget = 0.95;
 constexpr double kExtrasCpuLimitUs = 1.5;
 constexpr double kFindStepLimitMs = 100;
 constexpr double kNsPerMs = 1e6;
@@ -185,6 +185,7 @@ struct Variant {
     const char *name;
     bool extras;    // timestamps shown and every line logged
     bool following; // false: a selection holds the view
+    bool sendSide;  // the echo of what is sent and the byte counts shown
     double linesPerSecond = 0;
     double cpuPerLineUs = 0;
     int runs = 0;
@@ -228,12 +229,21 @@ void runVariant(Variant &variant, MainWindow &window, QSerialPort &port,
         QFile::remove(logPath);
         console->startLog(logPath);
     }
+    auto *box = widget<QPlainTextEdit>(window, "orderPlainTextEdit")->findChild<CommandBox *>();
+    auto *stats = window.findChild<TransferStats *>();
+    box->setShowsSent(variant.sendSide);
+    stats->setShown(variant.sendSide);
     pid_t feeder = -1;
     const BurstResult result = pushBurst(window, port, module, burstPath, burst.lines, feeder);
     waitForChild(feeder);
     bool complete = result.handled == burst.lines && result.lastShown.endsWith(burst.lastLine) &&
                     result.signalCount == burst.recognised &&
                     console->isFollowing() == variant.following;
+    // The counts shown are those of the burst, to the byte.
+    if (variant.sendSide)
+        complete = stats->received() >= burst.bytes.size() && complete;
+    box->setShowsSent(false);
+    stats->setShown(false);
     if (variant.extras) {
         console->stopLog();
         console->setTimestampsShown(false);
@@ -250,34 +260,29 @@ void runVariant(Variant &variant, MainWindow &window, QSerialPort &port,
 
 int runConsoleExtras(int lineCount, int rounds)
 {
-    WorkDir work;
-    ModuleProcess module(work.filePath(QStringLiteral("module-input")));
-    if (!work.isValid() || !module.start({}))
-        return 1;
-    const QString ptyPath = module.ptyPath();
-    atlume::setPortLister([ptyPath] { return QStringList{ptyPath}; });
-
     UserChoices benchChoices;
-    MainWindow window;
-    window.show();
-    QSerialPort *port = openPort(window, ptyPath);
-    if (!port)
+    ModuleRig rig;
+    if (!rig.open({}))
         return 1;
+    MainWindow &window = rig.window();
+    QSerialPort *port = &rig.port();
+    const ModuleProcess &module = rig.module();
     // The bench's choice only, never the user's settings file.
     window.findChild<Console *>()->useChoices(&benchChoices);
 
     const Burst burst = makeBurst(lineCount);
-    const QString burstPath = work.filePath(QStringLiteral("burst.txt"));
+    const QString burstPath = rig.filePath(QStringLiteral("burst.txt"));
     if (!writeFile(burstPath, burst.bytes))
         return 1;
-    Variant variants[] = {{"plain, following the end", false, true},
-                          {"timestamps and log file on", true, true},
-                          {"plain, view held by a selection", false, false}};
+    Variant variants[] = {{"plain, following the end", false, true, false},
+                          {"timestamps and log file on", true, true, false},
+                          {"plain, view held by a selection", false, false, false},
+                          {"echo of sends and byte counts on", false, true, true}};
     // Taken in turns, so that the machine's load weighs on each alike.
     for (int round = 0; round < rounds; ++round) {
         for (Variant &variant : variants)
             runVariant(variant, window, *port, module, burstPath, burst,
-                       work.filePath(QStringLiteral("extras.log")));
+                       rig.filePath(QStringLiteral("extras.log")));
     }
     // One step of find that finds nothing: the whole console searched, twice
     // over as it wraps around.
@@ -288,7 +293,6 @@ int runConsoleExtras(int lineCount, int rounds)
     const bool found = console->find(QStringLiteral("no such text in the console"));
     const double findMs = double(findTime.nsecsElapsed()) / kNsPerMs;
     port->close();
-    atlume::setPortLister({});
 
     std::printf("atlume-bench --console-extras: %d lines a burst, %d rounds, each variant in "
                 "turn;\nload average %.1f on %d cores at the end.\n\n",
@@ -305,12 +309,18 @@ int runConsoleExtras(int lineCount, int rounds)
     const Variant &plain = variants[0];
     const Variant &extras = variants[1];
     const Variant &held = variants[2];
+    const Variant &sendSide = variants[3];
     const double share = extras.linesPerSecond / plain.linesPerSecond;
     const double extraCpu = extras.cpuPerLineUs - plain.cpuPerLineUs;
     std::printf("\n  with both on      %6.2f x the lines/s  (target >= %.1f: %s)\n", share,
                 kExtrasRateShareTarget, verdict(share >= kExtrasRateShareTarget));
     std::printf("  with both on      %+6.2f us CPU a line  (target <= +%.1f: %s)\n", extraCpu,
                 kExtrasCpuLimitUs, verdict(extraCpu <= kExtrasCpuLimitUs));
+    const double sendSideShare = sendSide.linesPerSecond / plain.linesPerSecond;
+    std::printf("  echo and counts   %6.2f x the lines/s, %+.2f us CPU a line  (target >= %.2f: "
+                "%s)\n",
+                sendSideShare, sendSide.cpuPerLineUs - plain.cpuPerLineUs, kSendSideRateShareTarget,
+                verdict(sendSideShare >= kSendSideRateShareTarget));
     std::printf("  not following     %6.2f x the lines/s, %+.2f us CPU a line\n",
                 held.linesPerSecond / plain.linesPerSecond, held.cpuPerLineUs - plain.cpuPerLineUs);
     std::printf("  find, no match    %6.1f ms over %d lines  (target <= %.0f ms: %s)\n", findMs,
@@ -322,35 +332,27 @@ int runConsoleExtras(int lineCount, int rounds)
 
 int runPauseAndBurst(int lineCount, int pauseCount)
 {
-    WorkDir work;
-    ModuleProcess module(work.filePath(QStringLiteral("module-input")));
-    if (!work.isValid() || !module.start({}))
+    ModuleRig rig;
+    if (!rig.open({}))
         return 1;
-    const QString ptyPath = module.ptyPath();
-    atlume::setPortLister([ptyPath] { return QStringList{ptyPath}; });
-
-    MainWindow window;
-    window.show();
-    QSerialPort *port = openPort(window, ptyPath);
-    if (!port)
-        return 1;
+    MainWindow &window = rig.window();
+    QSerialPort *port = &rig.port();
     std::printf("atlume-bench: MainWindow on %s, platform %s; the module is a child process\n"
                 "(atlume-sim), so its CPU is not counted below.\n\n",
-                qPrintable(ptyPath), qPrintable(QGuiApplication::platformName()));
+                qPrintable(rig.module().ptyPath()), qPrintable(QGuiApplication::platformName()));
 
     measurePauses(window, pauseCount);
 
     const Burst burst = makeBurst(lineCount);
-    const QString burstPath = work.filePath(QStringLiteral("burst.txt"));
+    const QString burstPath = rig.filePath(QStringLiteral("burst.txt"));
     if (!writeFile(burstPath, burst.bytes))
         return 1;
     pid_t feeder = -1;
     const bool complete =
-        reportBurst(burst, pushBurst(window, *port, module, burstPath, lineCount, feeder));
+        reportBurst(burst, pushBurst(window, *port, rig.module(), burstPath, lineCount, feeder));
 
     port->close();
     waitForChild(feeder);
-    atlume::setPortLister({});
     return complete ? 0 : 1;
 }
 

@@ -9,7 +9,6 @@
 #include "benchsupport.h"
 #include "console.h"
 #include "mainwindow.h"
-#include "portenumerator.h"
 
 #include <QFile>
 #include <QSerialPort>
@@ -399,20 +398,12 @@ qint64 logLineCount(const QString &path)
 
 int runLongSession(TimedApplication &app, qint64 shortLines, bool logged)
 {
-    WorkDir work;
-    ModuleProcess module(work.filePath(QStringLiteral("module-input")));
-    if (!work.isValid() || !module.start({QStringLiteral("--raw")}))
+    ModuleRig moduleRig;
+    if (!moduleRig.open({QStringLiteral("--raw")}))
         return 1;
-    const QString ptyPath = module.ptyPath();
-    atlume::setPortLister([ptyPath] { return QStringList{ptyPath}; });
-
-    MainWindow window;
-    window.show();
-    QSerialPort *port = openPort(window, ptyPath);
-    if (!port)
-        return 1;
-    printSessionHeader(ptyPath);
-    const QString logPath = work.filePath(QStringLiteral("session.log"));
+    MainWindow &window = moduleRig.window();
+    printSessionHeader(moduleRig.module().ptyPath());
+    const QString logPath = moduleRig.filePath(QStringLiteral("session.log"));
     auto *console = window.findChild<Console *>();
     if (logged && !console->startLog(logPath))
         return 1;
@@ -422,7 +413,7 @@ int runLongSession(TimedApplication &app, qint64 shortLines, bool logged)
         {Phase::LongLines, kLongLineCount},
         {Phase::LoneLf, kLoneLfBytes},
     };
-    Rig rig{app, window, *port, module};
+    Rig rig{app, window, moduleRig.port(), moduleRig.module()};
     bool complete = true;
     qint64 handled = 0;
     for (const PhasePlan &plan : plans) {
@@ -439,8 +430,7 @@ int runLongSession(TimedApplication &app, qint64 shortLines, bool logged)
         complete = complete && inLog == handled;
     }
 
-    port->close();
-    atlume::setPortLister({});
+    moduleRig.port().close();
     return complete ? 0 : 1;
 }
 

@@ -7,12 +7,10 @@
 #include "benchsupport.h"
 #include "fakemodule.h"
 #include "mainwindow.h"
-#include "portenumerator.h"
+#include "modulerecorder.h"
 
 #include <QPushButton>
 #include <QSerialPort>
-
-#include <memory>
 
 namespace atlume::bench {
 
@@ -32,19 +30,10 @@ class SoakRig {
 public:
     SoakRig()
     {
-        atlume::setPortLister([this] { return ports; });
-        window = std::make_unique<MainWindow>();
-        window->show();
-        QObject::connect(window.get(), &MainWindow::device_return_signal,
+        shown.window.show();
+        QObject::connect(&shown.window, &MainWindow::device_return_signal,
                          [this] { ++signalCount; });
     }
-    ~SoakRig()
-    {
-        window.reset();
-        atlume::setPortLister({});
-    }
-    SoakRig(const SoakRig &) = delete;
-    SoakRig &operator=(const SoakRig &) = delete;
 
     // One cycle; false, with a message, if any step of it failed.
     bool cycle() { return plugIn() && exchange() && unplug(); }
@@ -54,9 +43,9 @@ private:
     bool exchange();
     bool unplug();
 
-    QStringList ports;
-    atlume::FakeModule module;
-    std::unique_ptr<MainWindow> window;
+    FakeModule module;
+    support::ModuleRecorder received{module};
+    support::PortListWindow shown;
     QSerialPort *port = nullptr;
     int signalCount = 0;
 };
@@ -70,22 +59,20 @@ bool SoakRig::plugIn()
     }
     module.setWifiJoined(true);
     module.setMqttConnected(true);
-    ports = QStringList{module.slavePath()};
-    widget<QPushButton>(*window, "scanPortBtn")->click();
-    return true;
+    return support::showWithPort(shown.window, shown.ports, module.slavePath());
 }
 
 bool SoakRig::exchange()
 {
-    module.clearReceived();
+    received.clear();
     const int signalsBefore = signalCount;
-    port = openPort(*window, module.slavePath());
+    port = support::clickConnect(shown.window);
     // Both queries reached the module, and both answers were recognised.
     auto bothWays = [&] {
-        return module.receivedLines().size() >= kQueriesPerOpening &&
+        return received.lines().size() >= kQueriesPerOpening &&
                signalCount - signalsBefore >= kQueriesPerOpening;
     };
-    const bool answered = port && runUntil(bothWays, kExchangeTimeoutMs);
+    const bool answered = port && waitFor(bothWays, kExchangeTimeoutMs);
     if (port && !answered)
         std::fprintf(stderr, "atlume-bench: no exchange with %s\n", qPrintable(module.slavePath()));
     return answered;
@@ -93,11 +80,11 @@ bool SoakRig::exchange()
 
 bool SoakRig::unplug()
 {
-    ports.clear();
+    shown.ports.ports.clear();
     module.hangUp();
-    auto *connectBtn = widget<QPushButton>(*window, "connectBtn");
+    auto *connectBtn = widget<QPushButton>(shown.window, "connectBtn");
     const bool recovered =
-        runUntil([&] { return !port->isOpen() && !connectBtn->isEnabled(); }, kRecoveryTimeoutMs);
+        waitFor([&] { return !port->isOpen() && !connectBtn->isEnabled(); }, kRecoveryTimeoutMs);
     if (!recovered)
         std::fprintf(stderr, "atlume-bench: the window did not close the hung-up port\n");
     return recovered;
@@ -129,7 +116,7 @@ SoakResult soak(int cycles)
     }
     result.wallS = double(wall.elapsed()) / kMsPerSecond;
     // Objects the recovery left for deleteLater go now, before counting.
-    runUntil([] { return false; }, 0);
+    waitFor([] { return false; }, 0);
     result.descriptorsAfter = openDescriptorCount();
     result.finalRssMB = double(residentBytes()) / kBytesPerMegabyte;
     return result;
@@ -139,9 +126,6 @@ SoakResult soak(int cycles)
 
 int runSoak(int cycles)
 {
-    WorkDir work;
-    if (!work.isValid())
-        return 1;
     std::printf("atlume-bench --soak: %d cycles of plug in (a new pseudo-terminal in the port\n"
                 "list), open with connectBtn, two status queries answered, hang up, recovery.\n"
                 "The module runs in this process; each opening waits out the window's two\n"

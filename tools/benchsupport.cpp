@@ -6,10 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
 #include <QMetaEnum>
-#include <QPushButton>
-#include <QSerialPort>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -142,13 +139,6 @@ QString TimedApplication::longestEventName() const
              QString::fromLatin1(longestReceiver));
 }
 
-WorkDir::WorkDir()
-{
-    valid = dir.isValid() && QDir::setCurrent(dir.path()) && QDir().mkpath(QStringLiteral("conf"));
-    if (!valid)
-        std::fprintf(stderr, "atlume-bench: cannot make a working directory\n");
-}
-
 ModuleProcess::ModuleProcess(const QString &fifoPath) : fifo(fifoPath) {}
 
 ModuleProcess::~ModuleProcess()
@@ -179,7 +169,7 @@ bool ModuleProcess::start(const QStringList &arguments)
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start();
     if (!process.waitForStarted(kStartTimeoutMs) ||
-        !runUntil([this] { return process.canReadLine(); }, kStartTimeoutMs)) {
+        !waitFor([this] { return process.canReadLine(); }, kStartTimeoutMs)) {
         std::fprintf(stderr, "atlume-bench: cannot start %s\n", qPrintable(process.program()));
         return false;
     }
@@ -223,22 +213,13 @@ qint64 consoleLinesHandled(const QTextEdit *console)
     return console->document()->blockCount() + dropped - marker;
 }
 
-QSerialPort *openPort(MainWindow &window, const QString &portName)
+bool ModuleRig::open(const QStringList &simArguments)
 {
-    auto *ports = widget<QListWidget>(window, "portListWidget");
-    const auto items = ports->findItems(portName, Qt::MatchExactly);
-    if (items.isEmpty()) {
-        std::fprintf(stderr, "atlume-bench: %s is not in the port list\n", qPrintable(portName));
-        return nullptr;
-    }
-    ports->setCurrentItem(items.first());
-    widget<QPushButton>(window, "connectBtn")->click();
-    auto *port = window.findChild<QSerialPort *>();
-    if (!port || !port->isOpen()) {
-        std::fprintf(stderr, "atlume-bench: the window did not open %s\n", qPrintable(portName));
-        return nullptr;
-    }
-    return port;
+    if (!child.start(simArguments) ||
+        !support::showWithPort(shown.window, shown.ports, child.ptyPath()))
+        return false;
+    serial = support::clickConnect(shown.window);
+    return serial != nullptr;
 }
 
 } // namespace atlume::bench

@@ -2,27 +2,29 @@
 
 #include <sys/types.h>
 
-// What every mode of atlume-bench shares: the process figures, the window's
-// widgets, the module as a child process and the verdicts.
+// What every mode of atlume-bench shares: the process figures, the module as
+// a child process with the window on it, and the verdicts. The window, the
+// broker and waiting come from the support library the tests use too.
+
+#include "waitfor.h"
+#include "windowrig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QWidget>
 
 #include <cstdio>
-#include <cstdlib>
 
 class MainWindow;
 class QSerialPort;
 class QTextEdit;
 
 namespace atlume::bench {
+
+using support::waitFor;
+using support::widget;
 
 constexpr int kStartTimeoutMs = 5000;
 constexpr double kBytesPerMegabyte = 1e6;
@@ -68,46 +70,6 @@ private:
     const char *longestReceiver = "";
 };
 
-template <class T> T *widget(const QWidget &window, const char *name)
-{
-    T *found = window.findChild<T *>(QString::fromLatin1(name));
-    if (!found) {
-        std::fprintf(stderr, "atlume-bench: no widget %s\n", name);
-        std::exit(1);
-    }
-    return found;
-}
-
-// Runs the event loop until done() holds or the time is up.
-template <class Done> bool runUntil(Done done, int timeoutMs, int pollMs = 5)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() > timeoutMs)
-            loop.quit();
-    });
-    poll.start(pollMs);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
-// The window makes ./conf/portConf/ and saves the port's file on close: a
-// temporary working directory keeps all of that out of the caller's.
-class WorkDir {
-public:
-    WorkDir();
-    bool isValid() const { return valid; }
-    QString filePath(const QString &name) const { return dir.filePath(name); }
-
-private:
-    QTemporaryDir dir;
-    bool valid = false;
-};
-
 // The simulated module as a child process (atlume-sim), so that its CPU is
 // not the window's. Its standard input is a FIFO which this process keeps open (read-write, so that
 // opening it never blocks) but never writes: feeders started with spawnFeeder() fill it.
@@ -135,6 +97,27 @@ private:
     QString pty;
 };
 
+// The window on the module as a child process: the module's pseudo-terminal
+// is the one port in the window's list, selected and opened.
+class ModuleRig {
+public:
+    ModuleRig() : child(shown.work.filePath(QStringLiteral("module-input"))) {}
+
+    // Starts the module with these arguments of atlume-sim and opens its
+    // port; false, with a message, when either failed.
+    bool open(const QStringList &simArguments);
+    MainWindow &window() { return shown.window; }
+    QSerialPort &port() { return *serial; }
+    const ModuleProcess &module() const { return child; }
+    // In the rig's working directory.
+    QString filePath(const QString &name) const { return shown.work.filePath(name); }
+
+private:
+    support::PortListWindow shown;
+    ModuleProcess child;
+    QSerialPort *serial = nullptr;
+};
+
 // Waits for a child started with spawnFeeder to end.
 void waitForChild(pid_t child);
 
@@ -142,10 +125,5 @@ void waitForChild(pid_t child);
 // (each line is one block) and those its scrollback limiter dropped, whose
 // marker line is no line of the module's.
 qint64 consoleLinesHandled(const QTextEdit *console);
-
-// Selects portName in the window's list and clicks connectBtn, which opens
-// the port and returns after the two status queries and their pauses. Null,
-// with a message, if the port did not open.
-QSerialPort *openPort(MainWindow &window, const QString &portName);
 
 } // namespace atlume::bench

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds Atlume and starts it from its build folder,
-# where ./conf/ holds its data files and per-port settings.
+# Sets up the machine, builds Atlume (Release, without the tests) and starts
+# it from its build folder, build-release/, where ./conf/ holds its data files
+# and per-port settings.
 #
 # A simulated module (atlume-sim) runs beside it, listed as ttySIM0 in the
 # port list, so that there is something to talk to without hardware; it ends
@@ -18,18 +19,21 @@ for argument in "$@"; do
 done
 
 bash "$root/tools/install-deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-cmake --build "$root/build" -j"$(nproc)"
-cd "$root/build"
+# A folder of its own, apart from tools/test.sh's build/ with its tests and
+# another build type: running the one after the other rebuilds neither.
+build="$root/build-release"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+cmake --build "$build" -j"$(nproc)"
+cd "$build"
 
-sim="$root/build/simulator/atlume-sim"
+sim="$build/simulator/atlume-sim"
 if [ "$with_sim" -eq 0 ] || [ ! -x "$sim" ]; then
     exec ./atlume "${arguments[@]+"${arguments[@]}"}"
 fi
 
 # Not joined to Wi-Fi nor to the cloud: the whole flow is there to walk.
 # Its log of what it receives goes to a file, not over Atlume's terminal.
-log="$root/build/atlume-sim.log"
+log="$build/atlume-sim.log"
 "$sim" </dev/null >/dev/null 2>"$log" &
 sim_pid=$!
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
