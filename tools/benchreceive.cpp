@@ -15,7 +15,6 @@
 #include "console.h"
 #include "hexrows.h"
 #include "mainwindow.h"
-#include "portenumerator.h"
 
 #include <QAction>
 #include <QFile>
@@ -179,27 +178,21 @@ bool runCloud(TimedApplication &app, QSerialPort &port, const ModuleProcess &mod
 
 int runReceiveViews(TimedApplication &app, int lineCount, int rounds, int messages)
 {
-    WorkDir work;
-    ModuleProcess module(work.filePath(QStringLiteral("module-input")));
-    if (!work.isValid() || !module.start({}))
-        return 1;
-    const QString ptyPath = module.ptyPath();
-    atlume::setPortLister([ptyPath] { return QStringList{ptyPath}; });
-
     UserChoices benchChoices;
-    MainWindow window;
-    window.show();
-    QSerialPort *port = openPort(window, ptyPath);
-    if (!port)
+    ModuleRig rig;
+    if (!rig.open({}))
         return 1;
+    MainWindow &window = rig.window();
+    QSerialPort *port = &rig.port();
+    const ModuleProcess &module = rig.module();
     auto *console = window.findChild<Console *>();
     // The bench's choices only, never the user's settings file.
     console->useChoices(&benchChoices);
     auto *text = widget<QTextBrowser>(window, "textBrowser");
 
     const ViewBurst burst = makeViewBurst(lineCount);
-    const QString burstPath = work.filePath(QStringLiteral("burst.txt"));
-    const QString cloudPath = work.filePath(QStringLiteral("cloud.txt"));
+    const QString burstPath = rig.filePath(QStringLiteral("burst.txt"));
+    const QString cloudPath = rig.filePath(QStringLiteral("cloud.txt"));
     if (!writeFile(burstPath, burst.input) || !writeFile(cloudPath, cloudMessages(messages)))
         return 1;
 
@@ -243,7 +236,6 @@ int runReceiveViews(TimedApplication &app, int lineCount, int rounds, int messag
     complete = runCloud(app, *port, module, window, cloudPath, messages, true) && complete;
 
     port->close();
-    atlume::setPortLister({});
     return complete ? 0 : 1;
 }
 
