@@ -1,6 +1,7 @@
 #include "console.h"
 
 #include "consolefindbar.h"
+#include "consolelayout.h"
 #include "scrollbacklimiter.h"
 #include "settingsfile.h"
 
@@ -88,6 +89,7 @@ Console::Console(QTextEdit *view)
     : QObject(view), view(view), scrollback(new ScrollbackLimiter(view)),
       indicator(new QPushButton(view))
 {
+    ConsoleLayout::install(view);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view, &QWidget::customContextMenuRequested, this, &Console::showContextMenu);
     connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, &Console::userMovedView);
