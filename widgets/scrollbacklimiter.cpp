@@ -44,9 +44,8 @@ QTextBlock firstBlockAt(QTextDocument *document, int position)
 } // namespace
 
 ScrollbackLimiter::ScrollbackLimiter(QTextEdit *console)
-    : QObject(console), document(console->document()), directions(document)
+    : QObject(console), document(console->document())
 {
-    connect(document, &QTextDocument::contentsChange, this, &ScrollbackLimiter::noteChange);
     // textChanged rather than the document's contentsChanged: clear() reports
     // only the former.
     connect(console, &QTextEdit::textChanged, this, &ScrollbackLimiter::consoleChanged);
@@ -68,23 +67,14 @@ void ScrollbackLimiter::enforce()
     consoleChanged();
 }
 
-void ScrollbackLimiter::noteChange(int position, int charsRemoved, int charsAdded)
-{
-    Q_UNUSED(charsRemoved)
-    if (!editing)
-        directions.noteChange(position, charsAdded);
-}
-
 void ScrollbackLimiter::consoleChanged()
 {
     if (editing)
         return;
     editing = true;
-    directions.mark();
     // Emptying the console (its clear button, another port) starts the count again.
     if (document->isEmpty()) {
         dropped = 0;
-        directions.reset();
     } else if (isOverLimits()) {
         dropOldest();
     }
