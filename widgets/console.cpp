@@ -157,7 +157,12 @@ void Console::holdPainting()
     if (!view->updatesEnabled())
         return;
     view->setUpdatesEnabled(false);
-    QTimer::singleShot(kPaintIntervalMs, view, [v = view] { v->setUpdatesEnabled(true); });
+    // Painted at once: a paint merely posted loses to the next read, which
+    // holds painting again, and a flood would keep the view as it was.
+    QTimer::singleShot(kPaintIntervalMs, view, [v = view] {
+        v->setUpdatesEnabled(true);
+        v->repaint();
+    });
 }
 
 void Console::showReceived(const QString &lines)
