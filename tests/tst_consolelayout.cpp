@@ -1,7 +1,9 @@
 // The console's own layout against Qt's: the same document in two views, one
 // laid out by each, must look, scroll and answer clicks alike, also where the
 // console's layout has not laid a paragraph out yet.
+#include "console.h"
 #include "consolelayout.h"
+#include "scrollbacklimiter.h"
 #include "testsupport.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -121,6 +123,26 @@ void step(QTextEdit &view, Step what)
     }
 }
 
+// What a module sends, as the console receives it: lines of 60 to 140
+// characters that wrap in a narrow view, numbered from from.
+QString moduleLines(int from, int count)
+{
+    QString lines;
+    for (int i = from; i < from + count; ++i)
+        lines += QStringLiteral("+KQMQTTSUBDATA:\"dev/%1\",0,\"%2\"\r\n")
+                     .arg(i)
+                     .arg(QString(40 + i % 80, QLatin1Char('a' + i % 26)));
+    return lines;
+}
+
+// Where the paragraph holding position is, in the view's own coordinates.
+QRect shownAt(const QTextEdit &view, int position)
+{
+    const QTextBlock block = view.document()->findBlock(position);
+    const QRectF rect = view.document()->documentLayout()->blockBoundingRect(block);
+    return rect.translated(0, -view.verticalScrollBar()->value()).toRect();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Text)
@@ -132,6 +154,8 @@ class TestConsoleLayout : public QObject {
 private slots:
     void looksAndAnswersAsQtsLayout_data();
     void looksAndAnswersAsQtsLayout();
+    void followsAndFindsLinesNeverLaidOut();
+    void scrollbackHeightIsTheLayouts();
 };
 
 void TestConsoleLayout::looksAndAnswersAsQtsLayout_data()
@@ -195,6 +219,63 @@ void TestConsoleLayout::looksAndAnswersAsQtsLayout()
             QCOMPARE(mine.document()->documentLayout()->blockBoundingRect(block),
                      qts.document()->documentLayout()->blockBoundingRect(theirs));
     }
+}
+
+void TestConsoleLayout::followsAndFindsLinesNeverLaidOut()
+{
+    QTextBrowser view;
+    view.resize(320, 200);
+    auto *console = new Console(&view);
+    QObject::connect(&view, &QTextEdit::textChanged, console, &Console::keepView);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    for (int from = 0; from < 3000; from += 100) {
+        console->beginRead();
+        console->showReceived(moduleLines(from, 100));
+    }
+    // The last line ends at the bottom of the view.
+    const QTextBlock last = view.document()->lastBlock().previous();
+    QVERIFY(last.text().startsWith(QStringLiteral("+KQMQTTSUBDATA:\"dev/2999\"")));
+    // Scrolled to the cursor at the end, a few pixels above the maximum.
+    QTRY_VERIFY(view.verticalScrollBar()->value() >= view.verticalScrollBar()->maximum() - 8);
+    const QRect end = shownAt(view, last.position());
+    QVERIFY(end.top() >= 0);
+    QVERIFY(end.bottom() <= view.viewport()->height());
+
+    // A line near the top, never drawn, is found and shown whole.
+    const QTextBlock wanted = view.document()->findBlockByNumber(3);
+    QCOMPARE(wanted.layout()->lineCount(), 0);
+    QVERIFY(console->find(QStringLiteral("\"dev/3\"")));
+    QCOMPARE(view.textCursor().block(), wanted);
+    const QRect found = shownAt(view, wanted.position());
+    QVERIFY(found.top() >= 0);
+    QVERIFY(found.bottom() <= view.viewport()->height());
+    QCOMPARE(view.cursorForPosition(found.center()).block(), wanted);
+}
+
+void TestConsoleLayout::scrollbackHeightIsTheLayouts()
+{
+    constexpr qreal kHeight = 40000;
+    QTextBrowser view;
+    view.resize(320, 200);
+    auto *console = new Console(&view);
+    console->limiter()->setLimits({kHeight, 1 << 30, 1 << 30});
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    for (int from = 0; from < 3000; from += 100)
+        console->showReceived(moduleLines(from, 100));
+
+    // Qt's own layout of what the console kept is no taller than the bound.
+    QTextBrowser qts;
+    qts.resize(view.size());
+    qts.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&qts));
+    qts.setDocument(view.document()->clone(&qts));
+    QVERIFY(console->limiter()->droppedLines() > 0);
+    QCOMPARE(view.document()->firstBlock().text(),
+             ScrollbackLimiter::markerText(console->limiter()->droppedLines()));
+    QTRY_COMPARE(qts.document()->size(), view.document()->size());
+    QVERIFY(view.document()->size().height() <= kHeight);
 }
 
 QTEST_MAIN(TestConsoleLayout)

@@ -6,6 +6,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
@@ -108,6 +109,7 @@ ConsoleLayout *ConsoleLayout::install(QTextEdit *view)
     QTextDocument *document = view->document();
     QAbstractTextDocumentLayout *qts = document->documentLayout();
     auto *layout = new ConsoleLayout(document);
+    layout->view = view;
     layout->setPaintDevice(qts->paintDevice());
     bool known = false;
     const int width = qts->property("cursorWidth").toInt(&known);
@@ -693,7 +695,7 @@ QTextLayout *ConsoleLayout::laidOut(const QTextBlock &block)
         store(block, height, knownState(ceilPixels(size.widest), size.lines > 1));
         noteWidth(size.widest);
         if (height != oldHeight)
-            corrected(block);
+            corrected(block, oldHeight);
     }
     layout->setPosition(QPointF(settings.margins[2], top(block)));
     return layout;
@@ -706,13 +708,32 @@ void ConsoleLayout::noteWidth(qint64 reach)
         widest = qMax(widest, reach);
 }
 
-void ConsoleLayout::corrected(const QTextBlock &block)
+void ConsoleLayout::corrected(const QTextBlock &block, int oldHeight)
 {
     const qreal from = top(block);
     changedFrom = changedFrom < 0 ? from : qMin(changedFrom, from);
+    // A paragraph above the view moves what the view shows; the view goes
+    // with it, as at the end of the console, so that it keeps its place.
+    if (view && from + oldHeight <= view->verticalScrollBar()->value() + shift)
+        shift += block.lineCount() - oldHeight;
     // Reported once the drawing or the question at hand is done.
     if (!reportTimer.isActive())
         reportTimer.start(0, this);
+}
+
+void ConsoleLayout::reportCorrections()
+{
+    reportTimer.stop();
+    const qreal from = changedFrom;
+    changedFrom = -1;
+    reportSize();
+    if (view && shift != 0) {
+        QScrollBar *bar = view->verticalScrollBar();
+        bar->setValue(bar->value() + shift);
+    }
+    shift = 0;
+    if (from >= 0)
+        emit update(QRectF(0, from, kEverything, kEverything));
 }
 
 void ConsoleLayout::findWidest()
@@ -739,55 +760,54 @@ void ConsoleLayout::reportSize()
 
 void ConsoleLayout::startSweep()
 {
-    sweepFrom = 0;
+    sweepFrom = -1;
     sweepFound = false;
     if (!sweepTimer.isActive())
         sweepTimer.start(0, this);
 }
 
 // Measures the paragraphs whose height is still a guess, a few milliseconds
-// at a time, until one pass over the document finds none.
+// at a time and the newest first, until one pass over the document finds none.
 void ConsoleLayout::sweep()
 {
     QElapsedTimer clock;
     clock.start();
-    QTextBlock block = document()->findBlockByNumber(sweepFrom);
-    for (; block.isValid(); block = block.next()) {
+    QTextDocument *doc = document();
+    QTextBlock block = sweepFrom < 0
+                           ? doc->lastBlock()
+                           : doc->findBlockByNumber(qMin(sweepFrom, doc->blockCount() - 1));
+    for (; block.isValid(); block = block.previous()) {
         if (block.userState() == kGuessed) {
             const int oldHeight = block.lineCount();
             takeIn(block, true);
             sweepFound = true;
             if (block.lineCount() != oldHeight)
-                corrected(block);
+                corrected(block, oldHeight);
         }
         if (clock.elapsed() >= kSweepSliceMs) {
-            sweepFrom = block.blockNumber() + 1;
-            return;
+            sweepFrom = block.blockNumber() - 1;
+            break;
         }
     }
-    // Paragraphs removed meanwhile may have moved some past the pass.
-    if (sweepFound) {
-        sweepFrom = 0;
+    if (!block.isValid()) {
+        // Paragraphs removed meanwhile may have moved some past the pass.
+        sweepFrom = -1;
+        if (!sweepFound)
+            sweepTimer.stop();
         sweepFound = false;
-        return;
     }
-    sweepTimer.stop();
+    if (changedFrom >= 0)
+        reportCorrections();
 }
 
 void ConsoleLayout::timerEvent(QTimerEvent *event)
 {
-    if (event->timerId() == sweepTimer.timerId()) {
+    if (event->timerId() == sweepTimer.timerId())
         sweep();
-    } else if (event->timerId() == reportTimer.timerId()) {
-        reportTimer.stop();
-        const qreal from = changedFrom;
-        changedFrom = -1;
-        reportSize();
-        if (from >= 0)
-            emit update(QRectF(0, from, kEverything, kEverything));
-    } else {
+    else if (event->timerId() == reportTimer.timerId())
+        reportCorrections();
+    else
         QAbstractTextDocumentLayout::timerEvent(event);
-    }
 }
 
 // The first paragraph whose bottom is at or below y; invalid below the last.

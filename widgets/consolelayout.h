@@ -4,6 +4,7 @@
 #include <QBasicTimer>
 #include <QFont>
 #include <QList>
+#include <QPointer>
 #include <QSizeF>
 #include <QTextOption>
 #include <QVector>
@@ -105,7 +106,8 @@ private:
     void measure(QTextBlock block);
     QTextLayout *laidOut(const QTextBlock &block);
     void noteWidth(qint64 reach);
-    void corrected(const QTextBlock &block);
+    void corrected(const QTextBlock &block, int oldHeight);
+    void reportCorrections();
     QTextBlock blockAt(qreal y) const;
     int top(const QTextBlock &block) const;
     qreal contentsWidth() const;
@@ -123,9 +125,11 @@ private:
     int caretWidth = 1;
     qint64 widest = 0; // the widest paragraph wider than the page, with its inset
     QSizeF reportedSize;
+    QPointer<QTextEdit> view;
     qreal changedFrom = -1; // top of what was corrected since it was last reported
+    int shift = 0;          // how far corrections above the view moved it
     QBasicTimer reportTimer;
     QBasicTimer sweepTimer;
-    int sweepFrom = 0;
+    int sweepFrom = -1; // the block to go on from, back towards the first; -1: the last
     bool sweepFound = false;
 };
