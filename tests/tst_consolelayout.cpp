@@ -1,6 +1,7 @@
 // The console's own layout against Qt's: the same document in two views, one
 // laid out by each, must look, scroll and answer clicks alike, also where the
 // console's layout has not laid a paragraph out yet.
+#include "asciilinebreaks.h"
 #include "console.h"
 #include "consolelayout.h"
 #include "scrollbacklimiter.h"
@@ -11,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextImageFormat>
@@ -154,6 +156,7 @@ class TestConsoleLayout : public QObject {
 private slots:
     void looksAndAnswersAsQtsLayout_data();
     void looksAndAnswersAsQtsLayout();
+    void breaksAsciiWhereQtDoes();
     void followsAndFindsLinesNeverLaidOut();
     void scrollbackHeightIsTheLayouts();
 };
@@ -218,6 +221,28 @@ void TestConsoleLayout::looksAndAnswersAsQtsLayout()
         if (block.blockNumber() % 97 == 0 || block.blockNumber() < 60)
             QCOMPARE(mine.document()->documentLayout()->blockBoundingRect(block),
                      qts.document()->documentLayout()->blockBoundingRect(theirs));
+    }
+}
+
+void TestConsoleLayout::breaksAsciiWhereQtDoes()
+{
+    // Numbers, punctuation and spaces, in runs likely to make and unmake
+    // numbers, and any printable ASCII.
+    const QString likely = QStringLiteral("0123456789 .,:;/-+$%\\()[]{}<=>~!?\"'|ab");
+    QRandomGenerator random(14);
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        for (int length = 1 + random.bounded(24); length > 0; --length)
+            text += round % 2 ? likely.at(random.bounded(likely.size()))
+                              : QChar(' ' + random.bounded(95));
+        QVarLengthArray<bool, 32> breaks(text.size() + 1);
+        atlume::findAsciiLineBreaks(text, breaks.data());
+        QTextBoundaryFinder qts(QTextBoundaryFinder::Line, text);
+        for (int i = 1; i <= text.size(); ++i) {
+            qts.setPosition(i);
+            if (breaks[i] != qts.isAtBoundary())
+                QFAIL(qPrintable(QStringLiteral("\"%1\" at %2").arg(text).arg(i)));
+        }
     }
 }
 

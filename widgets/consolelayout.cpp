@@ -1,5 +1,7 @@
 #include "consolelayout.h"
 
+#include "asciilinebreaks.h"
+
 #include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -9,7 +11,6 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextBlock>
-#include <QTextBoundaryFinder>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextFrame>
@@ -579,13 +580,7 @@ int ConsoleLayout::plainHeight(const QTextBlock &block, int *reach, bool *severa
         }
     }
     plain.breaks.resize(text.size() + 1);
-    std::fill(plain.breaks.begin(), plain.breaks.end(), false);
-    // Room for the finder's own attributes, which it would allocate otherwise.
-    QVarLengthArray<unsigned char, 1024> scratch(int(text.size() + 1) * 8);
-    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text.constData(), int(text.size()),
-                               scratch.data(), scratch.size());
-    for (int at = breaks.toNextBoundary(); at >= 0; at = breaks.toNextBoundary())
-        plain.breaks[at] = true;
+    atlume::findAsciiLineBreaks(text, plain.breaks.data());
     const int lines = lineCount(plain, firstRoom, firstRoom + room.textIndent);
     if (lines < 0)
         return -1;
