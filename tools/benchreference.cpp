@@ -178,10 +178,8 @@ ScreenDelay::ScreenDelay(QTextEdit *console, QSerialPort *port)
 bool ScreenDelay::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Paint && unshownSince >= 0) {
-        const qint64 since = unshownSince;
+        delays.append(clock.nsecsElapsed() - unshownSince);
         unshownSince = -1;
-        // Once the paint and its flush are over.
-        QTimer::singleShot(0, this, [this, since] { delays.append(clock.nsecsElapsed() - since); });
     }
     return QObject::eventFilter(watched, event);
 }

@@ -40,8 +40,9 @@ ReferenceRun runReference(const ModuleProcess &module, const QString &program,
 void printAgainstReference(double linesPerSecond, double cpuPerLineUs,
                            const ReferenceRun &reference);
 
-// How long after each read the console's next paint was over, for as long
-// as it lives: the longest time, and the time 99 reads in 100 were within.
+// How long after each read the console began the paint that shows it, for
+// as long as it lives: the longest time, and the time 99 reads in 100 were
+// within.
 class ScreenDelay : public QObject {
 public:
     ScreenDelay(QTextEdit *console, QSerialPort *port);

@@ -33,9 +33,10 @@ namespace {
 // scroll bar's maximum; within this the view counts as at the bottom.
 constexpr int kBottomSlackPx = 8;
 // A busy module brings a read every millisecond or so; painting the console
-// after each costs more than the reads. Painting at most every few
-// milliseconds looks the same.
-constexpr int kPaintIntervalMs = 20;
+// after each costs more than the reads. Painting at most once a frame of a
+// 60 Hz screen looks the same, and leaves room for a late timer within the
+// 20 ms in which a read is to be on screen.
+constexpr int kPaintIntervalMs = 16;
 constexpr int kOverlayMarginPx = 6;
 
 const QLatin1String kTimestampsKey("timestamps");
