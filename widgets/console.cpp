@@ -2,6 +2,7 @@
 
 #include "consolefind.h"
 #include "consolefollower.h"
+#include "consolelayout.h"
 #include "consolemenu.h"
 #include "linestamps.h"
 #include "scrollbacklimiter.h"
@@ -19,9 +20,10 @@
 namespace {
 
 // A busy module brings a read every millisecond or so; painting the console
-// after each costs more than the reads. Painting at most every few
-// milliseconds looks the same.
-constexpr int kPaintIntervalMs = 20;
+// after each costs more than the reads. Painting at most once a frame of a
+// 60 Hz screen looks the same, and leaves room for a late timer within the
+// 20 ms in which a read is to be on screen.
+constexpr int kPaintIntervalMs = 16;
 
 const QString kTimestampsKey = QStringLiteral("timestamps");
 
@@ -53,6 +55,7 @@ Console::Console(QTextEdit *view)
       follower(new ConsoleFollower(view)), finder(new ConsoleFind(view)),
       menu(new ConsoleMenu(this, view))
 {
+    ConsoleLayout::install(view);
 }
 
 Console::~Console() = default;
@@ -95,7 +98,12 @@ void Console::holdPainting()
     if (!view->updatesEnabled())
         return;
     view->setUpdatesEnabled(false);
-    QTimer::singleShot(kPaintIntervalMs, view, [v = view] { v->setUpdatesEnabled(true); });
+    // Painted at once: a paint merely posted loses to the next read, which
+    // holds painting again, and a flood would keep the view as it was.
+    QTimer::singleShot(kPaintIntervalMs, view, [v = view] {
+        v->setUpdatesEnabled(true);
+        v->repaint();
+    });
 }
 
 void Console::showReceived(const QString &lines)
