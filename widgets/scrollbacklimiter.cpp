@@ -8,10 +8,12 @@
 
 namespace {
 
-// What is left after a drop, as a share of each bound: what is left stays a
-// long scrollback, and the drop itself, about as costly as the lines it
-// removes, comes seldom.
-constexpr qreal kKeptShare = 2.0 / 3.0;
+// What is left after a drop, as a share of each bound. A drop costs about as
+// much as the lines it removes (the console's layout leaves the lines it
+// keeps alone), so dropping a twentieth at a time costs no more a line than
+// larger drops, keeps each drop to a few milliseconds, during which nothing
+// is painted, and keeps the scrollback near its bound.
+constexpr qreal kKeptShare = 0.95;
 
 // The first block whose top lies at or below y.
 QTextBlock firstBlockFrom(QTextDocument *document, qreal y)
