@@ -12,6 +12,7 @@
 // selection, and compares them.
 
 #include "benchmodes.h"
+#include "benchreference.h"
 #include "benchstream.h"
 #include "benchsupport.h"
 #include "commandbox.h"
@@ -99,6 +100,8 @@ struct BurstResult {
     int reads = 0;
     int signalCount = 0;
     QString lastShown;
+    double screenDelayMs = 0;
+    double typicalScreenDelayMs = 0;
 };
 
 // Feeds the burst and runs the event loop until the console has taken in
@@ -117,6 +120,7 @@ BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess
     const qint64 rssBefore = residentBytes();
     const double cpuBefore = processCpuSeconds();
     const double moduleCpuBefore = module.cpuSeconds();
+    ScreenDelay screenDelay(console, &port);
     QElapsedTimer wall;
     wall.start();
     feeder = module.spawnFeeder(QStringLiteral("/bin/cat"), {burstPath});
@@ -125,6 +129,8 @@ BurstResult pushBurst(MainWindow &window, QSerialPort &port, const ModuleProcess
                 &port, &QSerialPort::readyRead);
     }
     result.wallMs = wall.elapsed();
+    result.screenDelayMs = screenDelay.longestMs();
+    result.typicalScreenDelayMs = screenDelay.typicalMs();
     result.cpu = processCpuSeconds() - cpuBefore;
     result.rssGrowth = residentBytes() - rssBefore;
     result.moduleCpu = module.cpuSeconds() - moduleCpuBefore;
@@ -157,6 +163,7 @@ bool reportBurst(const Burst &burst, const BurstResult &result)
                 verdict(cpuPerLineUs <= kCpuPerLineLimitUs));
     std::printf("  memory per line    %8.0f bytes of RSS growth  (target <= %.0f: %s)\n",
                 bytesPerLine, kBytesPerLineLimit, verdict(bytesPerLine <= kBytesPerLineLimit));
+    printScreenDelay(result.screenDelayMs, result.typicalScreenDelayMs);
     std::printf("  module process CPU %8.2f s (not counted above)\n", result.moduleCpu);
     std::printf("  peak RSS           %8.1f MiB\n", double(peakRssKiB()) / kBytesPerKiB);
     std::printf("  load average       %8.1f on %d cores\n", loadAverage(),
@@ -348,11 +355,21 @@ int runPauseAndBurst(int lineCount, int pauseCount)
     if (!writeFile(burstPath, burst.bytes))
         return 1;
     pid_t feeder = -1;
-    const bool complete =
-        reportBurst(burst, pushBurst(window, *port, rig.module(), burstPath, lineCount, feeder));
+    const ModuleProcess &module = rig.module();
+    const BurstResult result = pushBurst(window, *port, module, burstPath, lineCount, feeder);
+    const bool complete = reportBurst(burst, result);
+    reportViewTimes(window);
 
     port->close();
     waitForChild(feeder);
+    const ReferenceRun reference =
+        runReference(module, QStringLiteral("/bin/cat"), {burstPath}, lineCount,
+                     widget<QTextBrowser>(window, "textBrowser")->size());
+    const double seconds = double(qMax<qint64>(result.wallMs, 1)) / kMsPerSecond;
+    std::printf("the same burst, against the reference:\n");
+    printAgainstReference(double(result.handled) / seconds,
+                          result.cpu * kUsPerSecond / double(qMax<qint64>(result.handled, 1)),
+                          reference);
     return complete ? 0 : 1;
 }
 

@@ -3,6 +3,7 @@
 #include "consolefind.h"
 #include "consolefollower.h"
 #include "consolehexview.h"
+#include "consolelayout.h"
 #include "consolemenu.h"
 #include "linestamps.h"
 #include "replycolours.h"
@@ -23,9 +24,10 @@
 namespace {
 
 // A busy module brings a read every millisecond or so; painting the console
-// after each costs more than the reads. Painting at most every few
-// milliseconds looks the same.
-constexpr int kPaintIntervalMs = 20;
+// after each costs more than the reads. Painting at most once a frame of a
+// 60 Hz screen looks the same, and leaves room for a late timer within the
+// 20 ms in which a read is to be on screen.
+constexpr int kPaintIntervalMs = 16;
 
 const QString kTimestampsKey = QStringLiteral("timestamps");
 const QString kHexKey = QStringLiteral("hexView");
@@ -87,6 +89,7 @@ Console::Console(QTextEdit *view)
       follower(new ConsoleFollower(view)), finder(new ConsoleFind(view)),
       menu(new ConsoleMenu(this, view)), hexView(new ConsoleHexView(view))
 {
+    ConsoleLayout::install(view);
 }
 
 Console::~Console() = default;
@@ -132,7 +135,12 @@ void Console::holdPainting()
     if (!view->updatesEnabled())
         return;
     view->setUpdatesEnabled(false);
-    QTimer::singleShot(kPaintIntervalMs, view, [v = view] { v->setUpdatesEnabled(true); });
+    // Painted at once: a paint merely posted loses to the next read, which
+    // holds painting again, and a flood would keep the view as it was.
+    QTimer::singleShot(kPaintIntervalMs, view, [v = view] {
+        v->setUpdatesEnabled(true);
+        v->repaint();
+    });
 }
 
 void Console::showReceivedBytes(const QByteArray &bytes)

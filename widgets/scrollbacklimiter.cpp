@@ -9,10 +9,11 @@
 namespace {
 
 // What is left after a drop, as a share of each bound. A drop costs about as
-// much as the lines it removes and the lines it keeps (Qt lays those out
-// again), so dropping a third keeps the cost per line low while what is left
-// stays a long scrollback.
-constexpr qreal kKeptShare = 2.0 / 3.0;
+// much as the lines it removes (the console's layout leaves the lines it
+// keeps alone), so dropping a twentieth at a time costs no more a line than
+// larger drops, keeps each drop to a few milliseconds, during which nothing
+// is painted, and keeps the scrollback near its bound.
+constexpr qreal kKeptShare = 0.95;
 
 // The first block whose top lies at or below y.
 QTextBlock firstBlockFrom(QTextDocument *document, qreal y)
@@ -44,9 +45,8 @@ QTextBlock firstBlockAt(QTextDocument *document, int position)
 } // namespace
 
 ScrollbackLimiter::ScrollbackLimiter(QTextEdit *console)
-    : QObject(console), document(console->document()), directions(document)
+    : QObject(console), document(console->document())
 {
-    connect(document, &QTextDocument::contentsChange, this, &ScrollbackLimiter::noteChange);
     // textChanged rather than the document's contentsChanged: clear() reports
     // only the former.
     connect(console, &QTextEdit::textChanged, this, &ScrollbackLimiter::consoleChanged);
@@ -68,23 +68,14 @@ void ScrollbackLimiter::enforce()
     consoleChanged();
 }
 
-void ScrollbackLimiter::noteChange(int position, int charsRemoved, int charsAdded)
-{
-    Q_UNUSED(charsRemoved)
-    if (!editing)
-        directions.noteChange(position, charsAdded);
-}
-
 void ScrollbackLimiter::consoleChanged()
 {
     if (editing)
         return;
     editing = true;
-    directions.mark();
     // Emptying the console (its clear button, another port) starts the count again.
     if (document->isEmpty()) {
         dropped = 0;
-        directions.reset();
     } else if (isOverLimits()) {
         dropOldest();
     }

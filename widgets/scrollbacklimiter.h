@@ -1,7 +1,5 @@
 #pragma once
 
-#include "paragraphdirections.h"
-
 #include <QObject>
 #include <QString>
 #include <QtGlobal>
@@ -42,7 +40,6 @@ public slots:
     void enforce();
 
 private:
-    void noteChange(int position, int charsRemoved, int charsAdded);
     void consoleChanged();
     bool isOverLimits() const;
     bool startsWithMarker() const;
@@ -52,5 +49,4 @@ private:
     Limits bounds;
     qint64 dropped = 0;
     bool editing = false;
-    ParagraphDirections directions;
 };
