@@ -2,7 +2,9 @@
 
 #include "aboutdialog.h"
 #include "cloudcontrols.h"
+#include "cloudmessagespanel.h"
 #include "commandbox.h"
+#include "commandcompleter.h"
 #include "console.h"
 #include "foldbutton.h"
 #include "inputmodes.h"
@@ -80,11 +82,29 @@ void MainWindow::init()
 
     commandBox = new CommandBox(ui->orderPlainTextEdit, &userChoices);
     ui->orderPlainTextEdit->installEventFilter(this);
-    new PortList(ui->portListWidget);
     sendTools = new SendTools(
         {this, serialPort, commandBox, inputModes, console, &userChoices},
         [this] { return send_from_box(false); },
         [this](const QByteArray &bytes, const QString &shown) { return send_bytes(bytes, shown); });
+    new CommandCompleter(ui->orderPlainTextEdit,
+                         [this] { return inputModes->mode() == InputModes::AtCommand; });
+    cloudMessages = new CloudMessagesPanel(this);
+    console->addMenuAction(cloudMessages->toggleAction());
+
+    auto *portList = new PortList(ui->portListWidget);
+    portList->useChoices(&userChoices);
+    connect(portList, &PortList::rescanWanted, this, &MainWindow::on_scanPortBtn_clicked);
+    // After printSerialError, which tells a lost device from other errors.
+    connect(serialPort, &QSerialPort::errorOccurred, portList, [this, portList] {
+        if (lostDevice.deviceGone() && serialPort->isOpen())
+            portList->portLost(currentPortName);
+    });
+    connect(portList, &PortList::reopenWanted, this, [this](const QString &name) {
+        if (serialPort->isOpen() || currentPortName != name)
+            return;
+        console->appendParagraph(tr("串口 %1 已重新接入，自动重新打开。").arg(name));
+        on_connectBtn_clicked();
+    });
 
     setup_toolBtn_extendArea();
 

@@ -10,6 +10,7 @@
 #include <QString>
 
 class CloudControls;
+class CloudMessagesPanel;
 class CommandBox;
 class Console;
 class FoldButton;
@@ -107,6 +108,7 @@ private:
     FoldButton *foldButton = nullptr;
     CloudControls *cloudControls = nullptr;
     InputModes *inputModes = nullptr;
+    CloudMessagesPanel *cloudMessages = nullptr;
     SendTools *sendTools = nullptr;
 
     // The command box's content as the box sends it: text with its line

@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 
 #include "atcommands.h"
+#include "cloudmessagespanel.h"
 #include "commandbox.h"
 #include "commandpause.h"
 #include "console.h"
@@ -116,6 +117,8 @@ void MainWindow::serialPort_readyRead()
 {
     console->beginRead();
     const QByteArray bytes = serialPort->readAll();
+    console->showReceivedBytes(bytes);
+    cloudMessages->take(bytes);
     sendTools->stats()->addReceived(bytes.size());
     const QStringList lines = receiver.feed(bytes);
     // The lines of one read go into the console together; a recognised reply

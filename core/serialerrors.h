@@ -20,6 +20,8 @@ public:
     QSerialPort::SerialPortError take(QSerialPort::SerialPortError error);
     // The port was opened, changed or closed after the loss: a loss is news again.
     void rearm() { gone = false; }
+    // Whether the loss has been reported and the port not yet rearmed.
+    bool deviceGone() const { return gone; }
 
 private:
     const QSerialPort *port;

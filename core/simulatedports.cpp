@@ -17,6 +17,9 @@ namespace atlume::sim {
 
 namespace {
 const QLatin1String kLockSuffix(".lock");
+// What is read of a process id in decimal, or of a program's short name
+// (the system cuts that at 15 bytes).
+constexpr qint64 kShortTextBytes = 64;
 
 #ifdef Q_OS_UNIX
 // A lock file that nobody holds belongs to a module that has ended: its entry
@@ -114,6 +117,38 @@ QString portLocation(const QString &listedName)
         return listedName;
     const QString entry = entryPath(listedName);
     return QFileInfo(entry).isSymLink() ? entry : listedName;
+}
+
+QString terminalPath(const QString &name)
+{
+    const QString location = portLocation(name);
+    return location == name ? QString() : QFileInfo(location).symLinkTarget();
+}
+
+qint64 announcingProcess(const QString &name)
+{
+    if (!isPortName(name) || !isPrivateFolder(portFolder()))
+        return 0;
+    QFile lock(lockPath(name));
+    if (!lock.open(QIODevice::ReadOnly))
+        return 0;
+    bool ok = false;
+    const qint64 process = lock.readLine(kShortTextBytes).trimmed().toLongLong(&ok);
+    return ok && process > 0 ? process : 0;
+}
+
+QString processName(qint64 process)
+{
+#ifdef Q_OS_LINUX
+    if (process <= 0)
+        return QString();
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(process));
+    if (comm.open(QIODevice::ReadOnly))
+        return QString::fromLocal8Bit(comm.readLine(kShortTextBytes).trimmed());
+#else
+    Q_UNUSED(process)
+#endif
+    return QString();
 }
 
 QString listedPortName(const QString &portObjectName)

@@ -36,6 +36,15 @@ QString portLocation(const QString &listedName);
 // any other name unchanged.
 QString listedPortName(const QString &portObjectName);
 
+// The pseudo-terminal a live simulated port leads to; empty for any other name.
+QString terminalPath(const QString &name);
+
+// The process that announced a simulated port, as its lock file records it;
+// 0 when that is not known. The module writes its process id there.
+qint64 announcingProcess(const QString &name);
+// The name of a running process's program, where the system tells it.
+QString processName(qint64 process);
+
 // Whether the folder exists, is a real folder (not a link), belongs to the
 // user and lets nobody else in.
 bool isPrivateFolder(const QString &path);

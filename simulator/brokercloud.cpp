@@ -1,33 +1,8 @@
 #include "brokercloud.h"
 
+#include "cloudmessage.h"
+
 namespace atlume {
-
-namespace {
-
-// The module's escaping: line breaks become blanks, quotes and commas get a
-// backslash. unescape() undoes the backslashes, and only those.
-QByteArray escape(const QByteArray &message)
-{
-    QByteArray text = message;
-    text.replace("\r\n", " ").replace('\r', ' ').replace('\n', ' ');
-    return text.replace('"', "\\\"").replace(',', "\\,");
-}
-
-QByteArray unescape(const QByteArray &message)
-{
-    QByteArray text;
-    text.reserve(message.size());
-    for (int at = 0; at < message.size(); ++at) {
-        const bool escaped = message.at(at) == '\\' && at + 1 < message.size() &&
-                             (message.at(at + 1) == '"' || message.at(at + 1) == ',');
-        if (escaped)
-            ++at;
-        text += message.at(at);
-    }
-    return text;
-}
-
-} // namespace
 
 BrokerCloud::BrokerCloud(const BrokerOptions &broker, QObject *parent)
     : ModuleCloud(parent), link(broker)
@@ -55,8 +30,7 @@ BrokerCloud::BrokerCloud(const BrokerOptions &broker, QObject *parent)
     });
     connect(&link, &MqttLink::messageArrived, this,
             [this](const QString &topic, const QByteArray &payload, int qos) {
-                emit reported("+KQMQTTRECV:\"" + topic.toUtf8() + "\"," + QByteArray::number(qos) +
-                              ",\"" + escape(payload) + '"');
+                emit reported(reportLines(topic, qos, payload).join("\r\n"));
             });
 }
 
@@ -85,7 +59,7 @@ void BrokerCloud::unsubscribe(const QString &topic)
 void BrokerCloud::publish(const Publication &publication)
 {
     answerWhenAcknowledged(
-        link.publish(publication.topic, unescape(publication.message), publication.qos));
+        link.publish(publication.topic, unescapeMessage(publication.message), publication.qos));
 }
 
 void BrokerCloud::answerWhenAcknowledged(int messageId)

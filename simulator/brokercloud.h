@@ -10,7 +10,8 @@ namespace atlume {
 // The module's MQTT as a client of a real broker. The broker's
 // acknowledgement of a request is the module's "OK", a request that cannot go
 // out (no connection) its "ERROR"; what the broker delivers comes out at once
-// as "+KQMQTTRECV", with the module's escaping.
+// as "+KQMQTTRECV" with the module's escaping, or in the long form
+// (cloudmessage.h).
 class BrokerCloud : public ModuleCloud {
     Q_OBJECT
 

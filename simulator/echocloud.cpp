@@ -1,5 +1,7 @@
 #include "echocloud.h"
 
+#include "cloudmessage.h"
+
 #include <mosquitto.h>
 
 namespace atlume {
@@ -43,9 +45,8 @@ void EchoCloud::publish(const Publication &publication)
         return;
     for (const QString &filter : state.subscriptions) {
         if (topicMatches(filter, publication.topic)) {
-            emit answered({"+KQMQTTRECV:\"" + publication.topic.toUtf8() + "\"," +
-                           QByteArray::number(publication.qos) + ",\"" + publication.message +
-                           '"'});
+            emit answered(reportLines(publication.topic, publication.qos,
+                                      unescapeMessage(publication.message)));
             return;
         }
     }

@@ -5,7 +5,8 @@
 namespace atlume {
 
 // The module's own cloud: every request succeeds at once, and a publication
-// to a topic the module is subscribed to comes back as "+KQMQTTRECV", once
+// to a topic the module is subscribed to comes back as "+KQMQTTRECV" (in the
+// long form when it is long, cloudmessage.h), once
 // however many of its subscriptions match, as a broker hands it back to a
 // client subscribed to it.
 class EchoCloud : public ModuleCloud {

@@ -72,6 +72,16 @@ bool PortAnnouncement::announce(const QString &terminalPath, QString *error)
         const int fd = claimLock(name);
         if (fd == -1)
             continue;
+        // The port list names the process that runs the module; it is in the
+        // lock file before the entry appears.
+        const QByteArray process = QByteArray::number(qint64(::getpid())) + '\n';
+        if (::ftruncate(fd, 0) == -1 ||
+            ::write(fd, process.constData(), size_t(process.size())) != ssize_t(process.size())) {
+            *error = QStringLiteral("cannot write %1: %2").arg(sim::lockPath(name), systemError());
+            ::unlink(encoded(sim::lockPath(name)).constData());
+            ::close(fd);
+            return false;
+        }
         // The link appears whole or not at all: made aside, then renamed.
         const QByteArray entry = encoded(sim::entryPath(name));
         const QByteArray aside = entry + ".new";

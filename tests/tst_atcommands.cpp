@@ -1,7 +1,9 @@
 #include "atcommands.h"
+#include "atcommandtable.h"
 #include "hexbytes.h"
 
 #include <QtTest>
+#include <algorithm>
 
 using namespace atlume;
 
@@ -17,6 +19,8 @@ private slots:
     void turnsTheBoxIntoOneCommandLine();
     void buildsEachCommandLine_data();
     void buildsEachCommandLine();
+    void offersEveryCommandBuilt_data();
+    void offersEveryCommandBuilt();
     void escapesQuotesAndCommas_data();
     void escapesQuotesAndCommas();
     void longPublishCountsUtf8BytesOfEscapedMessage_data();
@@ -121,6 +125,44 @@ void TestAtCommands::buildsEachCommandLine()
     QFETCH(QString, line);
     QFETCH(QString, expected);
     QCOMPARE(line, expected);
+}
+
+void TestAtCommands::offersEveryCommandBuilt_data()
+{
+    QTest::addColumn<QString>("line");
+    const QStringList lines{at::wifiStatusQuery(),
+                            at::mqttStateQuery(),
+                            at::leaveAccessPoint(),
+                            at::stationMode(),
+                            at::startSmartConfig(),
+                            at::stopSmartConfig(),
+                            at::stopSoftAp(),
+                            at::mqttDisconnect(),
+                            at::deviceInfo("p", "d", "s"),
+                            at::joinAccessPoint("s", "p"),
+                            at::startSoftAp("s", "p"),
+                            at::mqttConnect(1, 5000, 240, 0, 1),
+                            at::subscribe("t", 0),
+                            at::unsubscribe("t"),
+                            at::publish("t", 0, "m"),
+                            at::publishLongHeader("t", 0, "m")};
+    for (const QString &line : lines)
+        QTest::newRow(qPrintable(line)) << line;
+}
+
+// Completion offers every command the window sends, with its parameters in
+// the order the window writes them.
+void TestAtCommands::offersEveryCommandBuilt()
+{
+    QFETCH(QString, line);
+    const QString command = line.section(QLatin1Char('='), 0, 0);
+    const auto &table = at::commandTable();
+    const auto offered = std::find_if(table.begin(), table.end(), [&](const at::CommandInfo &info) {
+        return command == QLatin1String(info.command);
+    });
+    QVERIFY2(offered != table.end(), qPrintable(command));
+    QCOMPARE(line.count(QLatin1Char(',')) - line.count(QStringLiteral("\\,")),
+             at::commandTemplate(*offered).count(QLatin1Char(',')));
 }
 
 void TestAtCommands::escapesQuotesAndCommas_data()

@@ -4,12 +4,15 @@
 
 #include "broker.h"
 #include "testsupport.h"
+#include "waitfor.h"
 #include "windowsupport.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 
 #include <memory>
 
@@ -29,6 +32,8 @@ private slots:
     void cleanupTestCase();
 
     void showsWhatTheBrokerDelivers();
+    void showsEachMessageAsARow_data();
+    void showsEachMessageAsARow();
     void publishesTheExactBytes_data();
     void publishesTheExactBytes();
     void followsTheBrokerGoingAndComingBack();
@@ -104,6 +109,40 @@ void TestMqttBroker::showsWhatTheBrokerDelivers()
             QString::fromUtf8("\n+KQMQTTRECV:\"P1/D1/data\",1,\"t=25\\,h=\\\"60\\\" 温度 next\"")),
         kTimeoutMs);
     sendInMode("unsubTopicBtn", QString(), 0);
+}
+
+void TestMqttBroker::showsEachMessageAsARow_data()
+{
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("JSON, escaped on its line")
+        << QByteArray("{\"t\":25,\"h\":\"60\"}")
+        << QStringLiteral("{\n    \"h\": \"60\",\n    \"t\": 25\n}\n");
+    // Longer than a line of the module holds: every byte comes as it was.
+    const QByteArray tail(2000, 'x');
+    QTest::newRow("long, line breaks kept") << "a, \"b\"\r\n" + tail + "\n"
+                                            << QStringLiteral("a, \"b\"\n") + tail + "\n";
+}
+
+void TestMqttBroker::showsEachMessageAsARow()
+{
+    QFETCH(QByteArray, payload);
+    QFETCH(QString, shown);
+    window().findChild<QAction *>(QStringLiteral("consoleCloudMessagesAction"))->setChecked(true);
+    auto *table = get<QTableView>("cloudMessagesView");
+    const int row = table->model()->rowCount();
+    sendInMode("subTopicBtn", QString(), 1);
+    QVERIFY(client->publish(kTopic, payload));
+    const bool arrived =
+        atlume::support::waitFor([&] { return table->model()->rowCount() > row; }, kTimeoutMs);
+    sendInMode("unsubTopicBtn", QString(), 0);
+
+    QVERIFY(arrived);
+    QCOMPARE(table->model()->rowCount(), row + 1);
+    QCOMPARE(table->model()->index(row, 1).data().toString(), QString::fromUtf8(kTopic));
+    QCOMPARE(table->model()->index(row, 2).data().toString(), QStringLiteral("1"));
+    table->selectRow(row);
+    QCOMPARE(get<QPlainTextEdit>("cloudMessagePayload")->toPlainText(), shown);
 }
 
 void TestMqttBroker::publishesTheExactBytes_data()

@@ -4,11 +4,14 @@
 #include "broker.h"
 #include "portannouncement.h"
 #include "portenumerator.h"
+#include "portlist.h"
 #include "simulatedports.h"
 #include "testsupport.h"
 #include "waitfor.h"
 #include "windowsupport.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSerialPort>
@@ -21,6 +24,8 @@
 namespace {
 
 constexpr int kTimeoutMs = 10000;
+// The module answers at once; the window need not wait out whole seconds.
+constexpr int kShortPauseMs = 50;
 
 // atlume-sim in a process of its own, announcing itself in the test's
 // runtime folder.
@@ -67,6 +72,13 @@ QStringList folderEntries()
     return QDir(atlume::sim::portFolder()).entryList(QDir::Files | QDir::System);
 }
 
+// Chooses an entry of the port list's menu, as a right click on the list does.
+void choosePortListEntry(const MainWindow &window, const char *name)
+{
+    const std::unique_ptr<QMenu> menu(window.findChild<PortList *>()->createContextMenu());
+    menu->findChild<QAction *>(QString::fromLatin1(name))->trigger();
+}
+
 } // namespace
 
 class TestSimulatedPorts : public QObject {
@@ -86,6 +98,9 @@ private slots:
     void answersHelpAndVersion_data();
     void answersHelpAndVersion();
     void saysWhyItCannotReachTheBroker();
+    void tellsWhatRunsASimulatedPort();
+    void refreshesAsModulesComeAndGo();
+    void reopensAModuleThatComesBack();
 
 private:
     QTemporaryDir runtime;
@@ -300,6 +315,66 @@ void TestSimulatedPorts::saysWhyItCannotReachTheBroker()
                              kTimeoutMs);
     const QByteArray line = sim.errors.mid(sim.errors.indexOf(reason) + reason.size());
     QVERIFY2(line.indexOf('\n') > 0, sim.errors.constData());
+}
+
+void TestSimulatedPorts::tellsWhatRunsASimulatedPort()
+{
+    TempWorkDir work;
+    SimProcess sim;
+    QCOMPARE(sim.start(), QStringLiteral("ttySIM0"));
+    MainWindow window;
+    const QString tip = portItem(window, QStringLiteral("ttySIM0"))->toolTip();
+    QVERIFY2(tip.contains(QStringLiteral("%1（atlume-sim）").arg(sim.process.processId())),
+             qPrintable(tip));
+    QVERIFY2(
+        tip.contains(QFileInfo(atlume::sim::entryPath(QStringLiteral("ttySIM0"))).symLinkTarget()),
+        qPrintable(tip));
+}
+
+void TestSimulatedPorts::refreshesAsModulesComeAndGo()
+{
+    TempWorkDir work;
+    SimProcess first;
+    QCOMPARE(first.start(), QStringLiteral("ttySIM0"));
+    MainWindow window;
+    showAndActivate(window);
+    selectPort(window, QStringLiteral("ttySIM0"));
+    choosePortListEntry(window, "portAutoRefreshAction");
+
+    SimProcess second;
+    QCOMPARE(second.start(), QStringLiteral("ttySIM1"));
+    QTRY_VERIFY_WITH_TIMEOUT(portItem(window, QStringLiteral("ttySIM1")), kTimeoutMs);
+    second.process.terminate();
+    QVERIFY(second.process.waitForFinished(kTimeoutMs));
+    QTRY_VERIFY_WITH_TIMEOUT(!portItem(window, QStringLiteral("ttySIM1")), kTimeoutMs);
+    QCOMPARE(widget<QListWidget>(window, "portListWidget")->currentItem(),
+             portItem(window, QStringLiteral("ttySIM0")));
+}
+
+void TestSimulatedPorts::reopensAModuleThatComesBack()
+{
+    TempWorkDir work;
+    SimProcess sim;
+    QCOMPARE(sim.start({QStringLiteral("--delay=0")}), QStringLiteral("ttySIM0"));
+    MainWindow window;
+    window.setCommandPause(kShortPauseMs);
+    showAndActivate(window);
+    choosePortListEntry(window, "portAutoReconnectAction");
+    selectPort(window, QStringLiteral("ttySIM0"));
+    QTest::mouseClick(widget<QPushButton>(window, "connectBtn"), Qt::LeftButton);
+    QVERIFY(portOf(window)->isOpen());
+
+    sim.process.terminate();
+    QVERIFY(sim.process.waitForFinished(kTimeoutMs));
+    QTRY_VERIFY_WITH_TIMEOUT(!portOf(window)->isOpen(), kTimeoutMs);
+    SimProcess again;
+    QCOMPARE(again.start({QStringLiteral("--delay=0")}), QStringLiteral("ttySIM0"));
+    QTRY_VERIFY_WITH_TIMEOUT(portOf(window)->isOpen(), kTimeoutMs);
+    QVERIFY2(consoleText(window).startsWith(QString::fromUtf8(
+                 "串口 ttySIM0 已重新接入，自动重新打开。\n串口 ttySIM0 已打开。")),
+             qPrintable(consoleText(window)));
+    // The new module answers the status queries of the opening.
+    QTRY_VERIFY_WITH_TIMEOUT(consoleText(window).contains("+KQMQTTSTATE:0"), kTimeoutMs);
 }
 
 QTEST_MAIN(TestSimulatedPorts)

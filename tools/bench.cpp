@@ -6,7 +6,9 @@
 //                   (--log: every line into a log file too);
 //   --console-extras  the burst with timestamps and a log file against without;
 //   --soak [N]      the module unplugged and plugged in again, N times;
-//   --mqtt [N]      N messages from a local broker into the console.
+//   --mqtt [N]      N messages from a local broker into the console;
+//   --receive-views [N]  the burst as text, in hex and highlighted, and N
+//                   cloud messages into their panel.
 //
 // "--generate <stream> <size>" is the bench's own generator, which the long
 // session runs as a child process.
@@ -26,8 +28,9 @@ constexpr int kGenerateArgc = 4;
 constexpr qint64 kDefaultSessionLines = 5000000;
 constexpr int kDefaultSoakCycles = 200;
 constexpr int kDefaultMqttMessages = 1000;
+constexpr int kDefaultCloudMessages = 100000;
 
-enum class Mode { PauseAndBurst, LongSession, Soak, ConsoleExtras, Mqtt };
+enum class Mode { PauseAndBurst, LongSession, Soak, ConsoleExtras, Mqtt, ReceiveViews };
 
 struct Options {
     Mode mode = Mode::PauseAndBurst;
@@ -73,15 +76,21 @@ Options parseOptions(const QCoreApplication &app)
         QStringLiteral("mqtt"),
         QStringLiteral("Publish [count] messages (default 1000) through a local Mosquitto broker "
                        "and the simulated module into the console."));
-    parser.addOptions(
-        {lines, pauses, longSession, sessionLines, soak, logged, extras, rounds, mqtt});
-    parser.addPositionalArgument(QStringLiteral("count"),
-                                 QStringLiteral("Cycles of --soak, messages of --mqtt."),
-                                 QStringLiteral("[count]"));
+    const QCommandLineOption receiveViews(
+        QStringLiteral("receive-views"),
+        QStringLiteral("The burst as text, in hex and highlighted, and [count] cloud messages "
+                       "(default 100000) into their panel."));
+    parser.addOptions({lines, pauses, longSession, sessionLines, soak, logged, extras, rounds, mqtt,
+                       receiveViews});
+    parser.addPositionalArgument(
+        QStringLiteral("count"),
+        QStringLiteral("Cycles of --soak, messages of --mqtt and --receive-views."),
+        QStringLiteral("[count]"));
     parser.process(app);
 
     Options options;
-    options.mode = parser.isSet(mqtt)          ? Mode::Mqtt
+    options.mode = parser.isSet(receiveViews)  ? Mode::ReceiveViews
+                   : parser.isSet(mqtt)        ? Mode::Mqtt
                    : parser.isSet(soak)        ? Mode::Soak
                    : parser.isSet(longSession) ? Mode::LongSession
                    : parser.isSet(extras)      ? Mode::ConsoleExtras
@@ -93,6 +102,8 @@ Options parseOptions(const QCoreApplication &app)
     options.sessionLines = qMax<qint64>(1, parser.value(sessionLines).toLongLong());
     if (options.mode == Mode::Mqtt)
         options.cycles = kDefaultMqttMessages;
+    if (options.mode == Mode::ReceiveViews)
+        options.cycles = kDefaultCloudMessages;
     if (!parser.positionalArguments().isEmpty())
         options.cycles = qMax(1, parser.positionalArguments().first().toInt());
     return options;
@@ -124,6 +135,8 @@ int main(int argc, char *argv[])
         return atlume::bench::runSoak(options.cycles);
     case Mode::Mqtt:
         return atlume::bench::runMqtt(options.cycles);
+    case Mode::ReceiveViews:
+        return atlume::bench::runReceiveViews(app, options.lines, options.rounds, options.cycles);
     case Mode::PauseAndBurst:
         break;
     }

@@ -18,5 +18,7 @@ int runLongSession(TimedApplication &app, qint64 shortLines, bool logged);
 int runSoak(int cycles);
 // Messages from an MQTT broker into the console: latency and throughput.
 int runMqtt(int messages);
+// The burst as text, in hex and highlighted; cloud messages into their panel.
+int runReceiveViews(TimedApplication &app, int lineCount, int rounds, int messages);
 
 } // namespace atlume::bench

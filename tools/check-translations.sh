@@ -12,8 +12,9 @@ cd "$root"
 
 lupdate=/usr/lib/qt5/bin/lupdate
 [ -x "$lupdate" ] || lupdate=$(command -v lupdate)
-# Where the texts are: the window, the dialogs, the widgets and the forms.
-sources=(app dialogs widgets forms)
+# Where the texts are: the window, the dialogs, the widgets, the forms and
+# the descriptions of the AT commands in core/.
+sources=(app core dialogs widgets forms)
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

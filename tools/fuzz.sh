@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(framing replies portconf wificonf settingsfiles atcommands)
+[ ${#targets[@]} -gt 0 ] || targets=(framing replies portconf wificonf settingsfiles atcommands receiveviews)
 
 bash "$root/tools/install-deps.sh"
 

@@ -25,6 +25,123 @@
     </message>
 </context>
 <context>
+    <name>AtCommandTable</name>
+    <message>
+        <source>测试模组是否应答</source>
+        <translation>Check that the module answers</translation>
+    </message>
+    <message>
+        <source>关闭命令回显</source>
+        <translation>Turn the echo of commands off</translation>
+    </message>
+    <message>
+        <source>打开命令回显</source>
+        <translation>Turn the echo of commands on</translation>
+    </message>
+    <message>
+        <source>查询固件版本</source>
+        <translation>Query the firmware version</translation>
+    </message>
+    <message>
+        <source>查询 Wi-Fi 连接状态</source>
+        <translation>Query the Wi-Fi connection status</translation>
+    </message>
+    <message>
+        <source>设置 Wi-Fi 模式（1 为 station）</source>
+        <translation>Set the Wi-Fi mode (1: station)</translation>
+    </message>
+    <message>
+        <source>连接 Wi-Fi 接入点</source>
+        <translation>Join a Wi-Fi access point</translation>
+    </message>
+    <message>
+        <source>断开 Wi-Fi</source>
+        <translation>Leave Wi-Fi</translation>
+    </message>
+    <message>
+        <source>开始 SmartConfig 配网</source>
+        <translation>Start SmartConfig provisioning</translation>
+    </message>
+    <message>
+        <source>停止 SmartConfig 配网</source>
+        <translation>Stop SmartConfig provisioning</translation>
+    </message>
+    <message>
+        <source>开始 softAP 配网</source>
+        <translation>Start softAP provisioning</translation>
+    </message>
+    <message>
+        <source>停止 softAP 配网</source>
+        <translation>Stop softAP provisioning</translation>
+    </message>
+    <message>
+        <source>写入设备身份：产品 ID、设备名称、设备密钥</source>
+        <translation>Write the device identity: product ID, device name, device secret</translation>
+    </message>
+    <message>
+        <source>连接云端 MQTT</source>
+        <translation>Connect to the cloud over MQTT</translation>
+    </message>
+    <message>
+        <source>断开云端 MQTT</source>
+        <translation>Disconnect from the cloud</translation>
+    </message>
+    <message>
+        <source>查询 MQTT 连接状态</source>
+        <translation>Query the MQTT connection state</translation>
+    </message>
+    <message>
+        <source>订阅主题</source>
+        <translation>Subscribe to a topic</translation>
+    </message>
+    <message>
+        <source>取消订阅主题</source>
+        <translation>Unsubscribe from a topic</translation>
+    </message>
+    <message>
+        <source>发布消息</source>
+        <translation>Publish a message</translation>
+    </message>
+    <message>
+        <source>发布长消息，消息本身随后单独一行发送</source>
+        <translation>Publish a long message; the message follows on a line of its own</translation>
+    </message>
+</context>
+<context>
+    <name>CloudMessageModel</name>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>主题</source>
+        <translation>Topic</translation>
+    </message>
+    <message>
+        <source>内容</source>
+        <translation>Payload</translation>
+    </message>
+</context>
+<context>
+    <name>CloudMessagesPanel</name>
+    <message>
+        <source>云端消息</source>
+        <translation>Cloud messages</translation>
+    </message>
+    <message>
+        <source>按主题筛选</source>
+        <translation>Filter by topic</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>复制内容</source>
+        <translation>Copy payload</translation>
+    </message>
+</context>
+<context>
     <name>CommandBox</name>
     <message>
         <source>无</source>
@@ -145,6 +262,14 @@
     <message>
         <source>文本文件 (*.txt);;所有文件 (*)</source>
         <translation>Text files (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>十六进制显示</source>
+        <translation>Show in hex</translation>
+    </message>
+    <message>
+        <source>高亮应答</source>
+        <translation>Highlight replies</translation>
     </message>
 </context>
 <context>
@@ -409,6 +534,10 @@
         <comment>send button</comment>
         <translation>Publish</translation>
     </message>
+    <message>
+        <source>串口 %1 已重新接入，自动重新打开。</source>
+        <translation>Serial port %1 is back; opening it again.</translation>
+    </message>
 </context>
 <context>
     <name>PeriodicSender</name>
@@ -427,6 +556,53 @@
     <message>
         <source>定时发送中（每 %1 毫秒）</source>
         <translation>Sending periodically (every %1 ms)</translation>
+    </message>
+</context>
+<context>
+    <name>PortList</name>
+    <message>
+        <source>描述：%1</source>
+        <translation>Description: %1</translation>
+    </message>
+    <message>
+        <source>制造商：%1</source>
+        <translation>Manufacturer: %1</translation>
+    </message>
+    <message>
+        <source>序列号：%1</source>
+        <translation>Serial number: %1</translation>
+    </message>
+    <message>
+        <source>USB 厂商 ID：%1</source>
+        <translation>USB vendor ID: %1</translation>
+    </message>
+    <message>
+        <source>USB 产品 ID：%1</source>
+        <translation>USB product ID: %1</translation>
+    </message>
+    <message>
+        <source>系统位置：%1</source>
+        <translation>System location: %1</translation>
+    </message>
+    <message>
+        <source>Atlume 模拟模组</source>
+        <translation>Atlume simulated module</translation>
+    </message>
+    <message>
+        <source>Atlume 模拟模组，由进程 %1 运行</source>
+        <translation>Atlume simulated module, run by process %1</translation>
+    </message>
+    <message>
+        <source>Atlume 模拟模组，由进程 %1（%2）运行</source>
+        <translation>Atlume simulated module, run by process %1 (%2)</translation>
+    </message>
+    <message>
+        <source>自动刷新</source>
+        <translation>Refresh automatically</translation>
+    </message>
+    <message>
+        <source>自动重连</source>
+        <translation>Reconnect automatically</translation>
     </message>
 </context>
 <context>

@@ -2,13 +2,17 @@
 
 #include "consolefind.h"
 #include "consolefollower.h"
+#include "consolehexview.h"
 #include "consolelayout.h"
 #include "consolemenu.h"
 #include "linestamps.h"
+#include "replycolours.h"
 #include "scrollbacklimiter.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -26,6 +30,8 @@ namespace {
 constexpr int kPaintIntervalMs = 16;
 
 const QString kTimestampsKey = QStringLiteral("timestamps");
+const QString kHexKey = QStringLiteral("hexView");
+const QString kHighlightKey = QStringLiteral("highlightReplies");
 
 bool endsWithBreak(const QString &text)
 {
@@ -39,12 +45,40 @@ QTextCursor endOf(QTextDocument *document)
     return end;
 }
 
-// Module output is plain text that needs no OpenType shaping, which is most
-// of what laying it out costs; Qt still shapes the scripts that need it.
-QTextCharFormat plainFormat(QTextCharFormat format)
+// Text goes on in the look of what is at the end, but for a picture there,
+// and for the colour of a highlighted line and the font of a hex row.
+QTextCharFormat ownFormat(QTextCharFormat format)
 {
     format.clearProperty(QTextFormat::ObjectType);
-    format.setFontStyleStrategy(QFont::PreferNoShaping);
+    format.clearForeground();
+    format.clearProperty(QTextFormat::FontFamily);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    format.clearProperty(QTextFormat::FontFamilies);
+#endif
+    return format;
+}
+
+// Module output is plain text that needs no OpenType shaping, which is most
+// of what laying it out costs; Qt still shapes the scripts that need it.
+QTextCharFormat plainFormat(const QTextCharFormat &format)
+{
+    QTextCharFormat plain = ownFormat(format);
+    plain.setFontStyleStrategy(QFont::PreferNoShaping);
+    return plain;
+}
+
+// Hex rows line up only in a font of fixed pitch: where the console's is not
+// one (its family is missing, say), they take the system's.
+QTextCharFormat hexFormat(QTextCharFormat format, const QFont &consoleFont)
+{
+    if (QFontInfo(consoleFont).fixedPitch())
+        return format;
+    static const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 1, 0)
+    format.setFontFamilies({fixed});
+#else
+    format.setFontFamily(fixed);
+#endif
     return format;
 }
 
@@ -53,7 +87,7 @@ QTextCharFormat plainFormat(QTextCharFormat format)
 Console::Console(QTextEdit *view)
     : QObject(view), view(view), scrollback(new ScrollbackLimiter(view)),
       follower(new ConsoleFollower(view)), finder(new ConsoleFind(view)),
-      menu(new ConsoleMenu(this, view))
+      menu(new ConsoleMenu(this, view)), hexView(new ConsoleHexView(view))
 {
     ConsoleLayout::install(view);
 }
@@ -64,6 +98,8 @@ void Console::useChoices(atlume::UserChoices *userChoices)
 {
     choices = userChoices;
     timestamps = choices->flag(kTimestampsKey);
+    hex = choices->flag(kHexKey);
+    highlighted = choices->flag(kHighlightKey);
 }
 
 void Console::setPortName(const QString &name)
@@ -91,6 +127,7 @@ void Console::beginRead()
 {
     holdPainting();
     readStamp = currentStamp();
+    hexRead = hex;
 }
 
 void Console::holdPainting()
@@ -106,19 +143,43 @@ void Console::holdPainting()
     });
 }
 
+void Console::showReceivedBytes(const QByteArray &bytes)
+{
+    if (!hexRead || bytes.isEmpty())
+        return;
+    follower->beginInsert();
+    const QTextCharFormat format = plainFormat(endOf(view->document()).charFormat());
+    const ConsoleHexView::Shown shown =
+        hexView->show(bytes, readStamp, hexFormat(format, view->document()->defaultFont()));
+    follower->endInsert(shown.addedLines);
+    writeLog(shown.finishedRows);
+}
+
 void Console::showReceived(const QString &lines)
 {
-    if (lines.isEmpty())
+    if (lines.isEmpty() || hexRead)
         return;
-    if (!timestamps && !log.isOpen()) {
+    if (!timestamps && !log.isOpen() && !highlighted) {
         insertAtEnd(lines, false, int(lines.count(QLatin1Char('\n'))));
         return;
     }
     int count = 0;
     const QString shown = atlume::stampedLines(lines, readStamp, &count);
-    // Stamped lines begin lines of their own, also after a paragraph of the
-    // window's that did not end its line.
-    insertAtEnd(timestamps ? shown : lines, timestamps, count);
+    if (!highlighted) {
+        // Stamped lines begin lines of their own, also after a paragraph of
+        // the window's that did not end its line.
+        insertAtEnd(timestamps ? shown : lines, timestamps, count);
+    } else {
+        // Stamped run by run, which gives the same text as all lines at once:
+        // every run ends with a line break.
+        auto runs = atlume::replycolours::runs(lines, view->palette());
+        if (timestamps) {
+            int runLines = 0;
+            for (atlume::replycolours::Run &run : runs)
+                run.lines = atlume::stampedLines(run.lines, readStamp, &runLines);
+        }
+        insertAtEnd(runs, timestamps, timestamps ? count : int(lines.count(QLatin1Char('\n'))));
+    }
     writeLog(shown);
 }
 
@@ -141,9 +202,7 @@ void Console::appendParagraph(const QString &text)
     follower->beginInsert();
     QTextDocument *document = view->document();
     QTextCursor end = endOf(document);
-    QTextCharFormat format = view->currentCharFormat();
-    format.clearProperty(QTextFormat::ObjectType);
-    format.clearForeground();
+    const QTextCharFormat format = ownFormat(view->currentCharFormat());
     if (!document->isEmpty())
         end.insertBlock(end.blockFormat(), format);
     end.insertText(inserted, format);
@@ -183,16 +242,32 @@ void Console::showSent(const QString &line)
 void Console::insertAtEnd(const QString &text, bool ownLine, int lines,
                           const QTextCharFormat *colour)
 {
+    const QColor foreground = colour ? colour->foreground().color() : QColor();
+    insertAtEnd(QVector<atlume::replycolours::Run>{{text, foreground}}, ownLine, lines);
+}
+
+void Console::insertAtEnd(const QVector<atlume::replycolours::Run> &runs, bool ownLine, int lines)
+{
     follower->beginInsert();
     QTextCursor end = endOf(view->document());
-    QTextCharFormat format = plainFormat(end.charFormat());
-    // The module's lines after a coloured one are the view's own colour again.
-    format.clearForeground();
-    if (colour)
-        format.merge(*colour);
+    const QTextCharFormat format = plainFormat(end.charFormat());
+    // Runs in colours of their own go in as one change of the document.
+    const bool inSteps = runs.size() > 1;
+    if (inSteps)
+        end.beginEditBlock();
     if (ownLine && !end.block().text().isEmpty())
         end.insertBlock(end.blockFormat(), format);
-    end.insertText(text, format);
+    for (const atlume::replycolours::Run &run : runs) {
+        if (!run.colour.isValid()) {
+            end.insertText(run.lines, format);
+            continue;
+        }
+        QTextCharFormat coloured = format;
+        coloured.setForeground(run.colour);
+        end.insertText(run.lines, coloured);
+    }
+    if (inSteps)
+        end.endEditBlock();
     follower->endInsert(lines);
 }
 
@@ -239,6 +314,25 @@ void Console::setTimestampsShown(bool shown)
         return;
     timestamps = shown;
     choices->setFlag(kTimestampsKey, shown);
+}
+
+void Console::setHexShown(bool shown)
+{
+    if (shown == hex)
+        return;
+    hex = shown;
+    choices->setFlag(kHexKey, shown);
+    // The row being filled stays as it is; text goes on below it.
+    if (!shown)
+        writeLog(hexView->endRow());
+}
+
+void Console::setRepliesHighlighted(bool on)
+{
+    if (on == highlighted)
+        return;
+    highlighted = on;
+    choices->setFlag(kHighlightKey, on);
 }
 
 bool Console::startLog(const QString &path)

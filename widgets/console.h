@@ -5,16 +5,22 @@
 
 #include <QObject>
 #include <QString>
+#include <QVector>
+#include <memory>
 
 class ConsoleFind;
-class QAction;
+class ConsoleHexView;
 class ConsoleFollower;
 class ConsoleMenu;
+class QAction;
 class QMenu;
 class QTextCharFormat;
 class QTextEdit;
 class QTime;
 class ScrollbackLimiter;
+namespace atlume::replycolours {
+struct Run;
+}
 
 // The terminal's console: everything shown in the window's text view goes
 // through here. It shows the module's lines and the window's own paragraphs
@@ -40,6 +46,9 @@ public:
     // Called once a read, before its lines are shown: the lines of one read
     // share one timestamp, and the view is painted at most every few ms.
     void beginRead();
+    // Every byte of a read, after beginRead and before its lines: the hex
+    // view shows these, and no lines, from the next read on.
+    void showReceivedBytes(const QByteArray &bytes);
     // Complete lines of the module, each ending with its line break.
     void showReceived(const QString &lines);
     // One of the window's own paragraphs, at the end and never as markup.
@@ -57,6 +66,10 @@ public:
 
     bool timestampsShown() const { return timestamps; }
     void setTimestampsShown(bool shown);
+    bool hexShown() const { return hex; }
+    void setHexShown(bool shown);
+    bool repliesHighlighted() const { return highlighted; }
+    void setRepliesHighlighted(bool on);
 
     // Appends every line shown from now on to path. False, with one console
     // line saying why, when the file cannot be opened.
@@ -79,6 +92,7 @@ public:
 private:
     void insertAtEnd(const QString &text, bool ownLine, int lines,
                      const QTextCharFormat *colour = nullptr);
+    void insertAtEnd(const QVector<atlume::replycolours::Run> &runs, bool ownLine, int lines);
     void writeLog(const QString &text);
     void holdPainting();
     QString currentStamp() const;
@@ -93,6 +107,11 @@ private:
     QString port;
 
     bool timestamps = false;
+    bool hex = false;
+    bool highlighted = false;
     QString readStamp;
+    // The hex view's choice as it was when the read began.
+    bool hexRead = false;
+    std::unique_ptr<ConsoleHexView> hexView;
     atlume::ConsoleLog log;
 };

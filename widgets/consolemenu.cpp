@@ -59,6 +59,18 @@ QMenu *ConsoleMenu::create(const QPoint &position)
     stamps->setChecked(console->timestampsShown());
     connect(stamps, &QAction::toggled, console, &Console::setTimestampsShown);
 
+    QAction *hex = menu->addAction(tr("十六进制显示"));
+    hex->setObjectName(QStringLiteral("consoleHexAction"));
+    hex->setCheckable(true);
+    hex->setChecked(console->hexShown());
+    connect(hex, &QAction::toggled, console, &Console::setHexShown);
+
+    QAction *highlight = menu->addAction(tr("高亮应答"));
+    highlight->setObjectName(QStringLiteral("consoleHighlightAction"));
+    highlight->setCheckable(true);
+    highlight->setChecked(console->repliesHighlighted());
+    connect(highlight, &QAction::toggled, console, &Console::setRepliesHighlighted);
+
     const QString logPath = console->logPath();
     QAction *logging =
         logPath.isEmpty()

@@ -10,7 +10,7 @@ class QMenu;
 class QTextEdit;
 
 // The console's context menu: Qt's standard entries, then the console's own
-// (timestamps, the log, save, find).
+// (timestamps, the hex view, highlighting, the log, save, find).
 class ConsoleMenu : public QObject {
     Q_OBJECT
 
