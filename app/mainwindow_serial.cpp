@@ -4,6 +4,7 @@
 
 #include "atcommands.h"
 #include "cloudcontrols.h"
+#include "cloudmessagespanel.h"
 #include "console.h"
 #include "portconf.h"
 #include "portenumerator.h"
@@ -60,6 +61,7 @@ void MainWindow::on_scanPortBtn_clicked()
     if (serialPort->isOpen())
         serialPort->close();
     receiver.reset();
+    cloudMessages->startOver();
     ui->textBrowser->clear();
     showPortAtRest(ui, false);
 }
@@ -86,6 +88,7 @@ void MainWindow::on_portListWidget_currentItemChanged(QListWidgetItem *current,
     reset_extend_area_btns();
     // Half a line from the port left must not be completed by the next one.
     receiver.reset();
+    cloudMessages->startOver();
     ui->textBrowser->clear();
     showPortAtRest(ui, true);
     sendCount = 0;

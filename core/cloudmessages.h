@@ -36,6 +36,8 @@ public:
 
     // Takes one read's bytes; returns the messages they complete.
     QVector<CloudMessage> feed(const QByteArray &bytes);
+    // Forgets what it holds of an unfinished line or message.
+    void reset() { *this = CloudMessageReader(); }
 
     // One line of the short form, without its CR LF.
     static std::optional<CloudMessage> parseLine(const QByteArray &line);

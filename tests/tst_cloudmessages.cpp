@@ -37,6 +37,10 @@ void TestCloudMessages::findsMessages_data()
     QTest::addColumn<QList<QByteArray>>("reads");
     QTest::addColumn<QStringList>("messages");
 
+    QTest::newRow("another port after half a long message")
+        << QList<QByteArray>{"+KQMQTTRECVL:\"t\",0,10\r\nabc", QByteArray(),
+                             "+KQMQTTRECV:\"u\",1,\"x\"\r\n"}
+        << QStringList{"u|1|x"};
     QTest::newRow("short form, escaping undone")
         << QList<QByteArray>{"+KQMQTTRECV:\"P1/D1/\\\"x\\\"\",1,\"t=25\\,h=\\\"60\\\" \\n\"\r\n"}
         << QStringList{"P1/D1/\"x\"|1|t=25,h=\"60\" \\n"};
@@ -81,6 +85,11 @@ void TestCloudMessages::findsMessages()
     atlume::CloudMessageReader reader;
     QStringList found;
     for (const QByteArray &read : reads) {
+        // A null read stands for another port chosen.
+        if (read.isNull()) {
+            reader.reset();
+            continue;
+        }
         const auto complete = reader.feed(read);
         for (const atlume::CloudMessage &message : complete)
             found << described(message);

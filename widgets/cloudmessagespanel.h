@@ -25,6 +25,9 @@ public:
 
     // One read's bytes, as they came from the port.
     void take(const QByteArray &bytes);
+    // Another port's bytes come next: half a message of the last one is no
+    // beginning for them.
+    void startOver() { reader.reset(); }
 
     // Shows and hides the panel; checked while it is shown.
     QAction *toggleAction() const { return toggle; }
