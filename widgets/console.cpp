@@ -1,18 +1,14 @@
 #include "console.h"
 
-#include "consolefind.h"
-#include "consolefollower.h"
+#include "consoleformats.h"
 #include "consolehexview.h"
 #include "consolelayout.h"
-#include "consolemenu.h"
 #include "linestamps.h"
 #include "replycolours.h"
 #include "scrollbacklimiter.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -43,43 +39,6 @@ QTextCursor endOf(QTextDocument *document)
     QTextCursor end(document);
     end.movePosition(QTextCursor::End);
     return end;
-}
-
-// Text goes on in the look of what is at the end, but for a picture there,
-// and for the colour of a highlighted line and the font of a hex row.
-QTextCharFormat ownFormat(QTextCharFormat format)
-{
-    format.clearProperty(QTextFormat::ObjectType);
-    format.clearForeground();
-    format.clearProperty(QTextFormat::FontFamily);
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    format.clearProperty(QTextFormat::FontFamilies);
-#endif
-    return format;
-}
-
-// Module output is plain text that needs no OpenType shaping, which is most
-// of what laying it out costs; Qt still shapes the scripts that need it.
-QTextCharFormat plainFormat(const QTextCharFormat &format)
-{
-    QTextCharFormat plain = ownFormat(format);
-    plain.setFontStyleStrategy(QFont::PreferNoShaping);
-    return plain;
-}
-
-// Hex rows line up only in a font of fixed pitch: where the console's is not
-// one (its family is missing, say), they take the system's.
-QTextCharFormat hexFormat(QTextCharFormat format, const QFont &consoleFont)
-{
-    if (QFontInfo(consoleFont).fixedPitch())
-        return format;
-    static const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
-#if QT_VERSION >= QT_VERSION_CHECK(6, 1, 0)
-    format.setFontFamilies({fixed});
-#else
-    format.setFontFamily(fixed);
-#endif
-    return format;
 }
 
 } // namespace
@@ -148,9 +107,10 @@ void Console::showReceivedBytes(const QByteArray &bytes)
     if (!hexRead || bytes.isEmpty())
         return;
     follower->beginInsert();
-    const QTextCharFormat format = plainFormat(endOf(view->document()).charFormat());
-    const ConsoleHexView::Shown shown =
-        hexView->show(bytes, readStamp, hexFormat(format, view->document()->defaultFont()));
+    const QTextCharFormat format =
+        atlume::consoleformats::plain(endOf(view->document()).charFormat());
+    const ConsoleHexView::Shown shown = hexView->show(
+        bytes, readStamp, atlume::consoleformats::hex(format, view->document()->defaultFont()));
     follower->endInsert(shown.addedLines);
     writeLog(shown.finishedRows);
 }
@@ -160,7 +120,7 @@ void Console::showReceived(const QString &lines)
     if (lines.isEmpty() || hexRead)
         return;
     if (!timestamps && !log.isOpen() && !highlighted) {
-        insertAtEnd(lines, false, int(lines.count(QLatin1Char('\n'))));
+        insertAtEnd({{lines, QColor()}}, false, int(lines.count(QLatin1Char('\n'))));
         return;
     }
     int count = 0;
@@ -168,7 +128,7 @@ void Console::showReceived(const QString &lines)
     if (!highlighted) {
         // Stamped lines begin lines of their own, also after a paragraph of
         // the window's that did not end its line.
-        insertAtEnd(timestamps ? shown : lines, timestamps, count);
+        insertAtEnd({{timestamps ? shown : lines, QColor()}}, timestamps, count);
     } else {
         // Stamped run by run, which gives the same text as all lines at once:
         // every run ends with a line break.
@@ -202,7 +162,7 @@ void Console::appendParagraph(const QString &text)
     follower->beginInsert();
     QTextDocument *document = view->document();
     QTextCursor end = endOf(document);
-    const QTextCharFormat format = ownFormat(view->currentCharFormat());
+    const QTextCharFormat format = atlume::consoleformats::own(view->currentCharFormat());
     if (!document->isEmpty())
         end.insertBlock(end.blockFormat(), format);
     end.insertText(inserted, format);
@@ -218,7 +178,7 @@ void Console::appendPicture(const QString &path)
     if (timestamps) {
         if (!end.block().text().isEmpty())
             end.insertBlock();
-        end.insertText(stamp, plainFormat(end.charFormat()));
+        end.insertText(stamp, atlume::consoleformats::plain(end.charFormat()));
     }
     QTextImageFormat image;
     image.setName(path);
@@ -232,25 +192,15 @@ void Console::showSent(const QString &line)
 {
     int count = 0;
     const QString shown = atlume::stampedLines(QStringLiteral("→ ") + line, currentStamp(), &count);
-    QTextCharFormat sent;
-    // Grey reads on light and dark backgrounds alike.
-    sent.setForeground(QColor(128, 128, 128));
-    insertAtEnd(shown, true, count, &sent);
+    insertAtEnd({{shown, atlume::consoleformats::sentColour()}}, true, count);
     writeLog(shown);
-}
-
-void Console::insertAtEnd(const QString &text, bool ownLine, int lines,
-                          const QTextCharFormat *colour)
-{
-    const QColor foreground = colour ? colour->foreground().color() : QColor();
-    insertAtEnd(QVector<atlume::replycolours::Run>{{text, foreground}}, ownLine, lines);
 }
 
 void Console::insertAtEnd(const QVector<atlume::replycolours::Run> &runs, bool ownLine, int lines)
 {
     follower->beginInsert();
     QTextCursor end = endOf(view->document());
-    const QTextCharFormat format = plainFormat(end.charFormat());
+    const QTextCharFormat format = atlume::consoleformats::plain(end.charFormat());
     // Runs in colours of their own go in as one change of the document.
     const bool inSteps = runs.size() > 1;
     if (inSteps)
@@ -286,26 +236,6 @@ void Console::writeLog(const QString &text)
     appendParagraph(
         tr("写入记录文件 %1 失败，已停止记录：%2").arg(QDir::toNativeSeparators(path), reason) +
         QLatin1Char('\n'));
-}
-
-void Console::keepView()
-{
-    follower->keepView();
-}
-
-void Console::followEnd()
-{
-    follower->followEnd();
-}
-
-bool Console::isFollowing() const
-{
-    return follower->isFollowing();
-}
-
-int Console::unseenLines() const
-{
-    return follower->unseenLines();
 }
 
 void Console::setTimestampsShown(bool shown)
@@ -358,24 +288,4 @@ bool Console::saveTo(const QString &path)
     appendParagraph(tr("无法保存到 %1：%2").arg(QDir::toNativeSeparators(path), error) +
                     QLatin1Char('\n'));
     return false;
-}
-
-bool Console::find(const QString &text, bool backward)
-{
-    return finder->find(text, backward);
-}
-
-void Console::showFindBar()
-{
-    finder->showBar();
-}
-
-QMenu *Console::createContextMenu(const QPoint &position)
-{
-    return menu->create(position);
-}
-
-void Console::addMenuAction(QAction *action)
-{
-    menu->addAction(action);
 }

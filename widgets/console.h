@@ -1,6 +1,9 @@
 #pragma once
 
+#include "consolefind.h"
+#include "consolefollower.h"
 #include "consolelog.h"
+#include "consolemenu.h"
 #include "userchoices.h"
 
 #include <QObject>
@@ -8,13 +11,9 @@
 #include <QVector>
 #include <memory>
 
-class ConsoleFind;
 class ConsoleHexView;
-class ConsoleFollower;
-class ConsoleMenu;
 class QAction;
 class QMenu;
-class QTextCharFormat;
 class QTextEdit;
 class QTime;
 class ScrollbackLimiter;
@@ -59,10 +58,10 @@ public:
     // ending, on a line of its own and in a colour of its own.
     void showSent(const QString &line);
 
-    void keepView();
-    void followEnd();
-    bool isFollowing() const;
-    int unseenLines() const;
+    void keepView() { follower->keepView(); }
+    void followEnd() { follower->followEnd(); }
+    bool isFollowing() const { return follower->isFollowing(); }
+    int unseenLines() const { return follower->unseenLines(); }
 
     bool timestampsShown() const { return timestamps; }
     void setTimestampsShown(bool shown);
@@ -79,19 +78,17 @@ public:
     // Writes what the console shows into path in one step.
     bool saveTo(const QString &path);
 
-    bool find(const QString &text, bool backward = false);
-    void showFindBar();
+    bool find(const QString &text, bool backward = false) { return finder->find(text, backward); }
+    void showFindBar() { finder->showBar(); }
 
     ScrollbackLimiter *limiter() const { return scrollback; }
-    QMenu *createContextMenu(const QPoint &position);
+    QMenu *createContextMenu(const QPoint &position) { return menu->create(position); }
     // An entry of someone else's for the context menu, after the console's own.
-    void addMenuAction(QAction *action);
+    void addMenuAction(QAction *action) { menu->addAction(action); }
 
     static QString timestampText(const QTime &time);
 
 private:
-    void insertAtEnd(const QString &text, bool ownLine, int lines,
-                     const QTextCharFormat *colour = nullptr);
     void insertAtEnd(const QVector<atlume::replycolours::Run> &runs, bool ownLine, int lines);
     void writeLog(const QString &text);
     void holdPainting();
