@@ -20,10 +20,10 @@
 namespace {
 
 // A busy module brings a read every millisecond or so; painting the console
-// after each costs more than the reads. Painting at most once a frame of a
-// 60 Hz screen looks the same, and leaves room for a late timer within the
+// after each costs more than the reads. Painting at most this often looks
+// the same, and leaves room for a late timer and the paint itself within the
 // 20 ms in which a read is to be on screen.
-constexpr int kPaintIntervalMs = 16;
+constexpr int kPaintIntervalMs = 12;
 
 const QString kTimestampsKey = QStringLiteral("timestamps");
 const QString kHexKey = QStringLiteral("hexView");
