@@ -1,5 +1,6 @@
 #include "quicksendpanel.h"
 
+#include "atcommands.h"
 #include "quickcommandsmodel.h"
 
 #include <QCheckBox>
@@ -173,7 +174,7 @@ void QuickSendPanel::addCommand()
 {
     QuickCommand command;
     command.name = tr("新指令");
-    command.command = QStringLiteral("AT");
+    command.command = atlume::at::attention();
     const int row = commands->add(command, selectedRow() < 0 ? -1 : selectedRow() + 1);
     table->selectRow(row);
     table->edit(commands->index(row, QuickCommandsModel::Name));
