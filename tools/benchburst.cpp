@@ -171,15 +171,6 @@ bool reportBurst(const Burst &burst, const BurstResult &result)
     return complete;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
-        return true;
-    std::fprintf(stderr, "atlume-bench: cannot write %s\n", qPrintable(path));
-    return false;
-}
-
 // What --console-extras compares.
 constexpr double kExtrasRateShareTarget = 0.9;
 constexpr double kSendSideRateShareTarget = 0.95;

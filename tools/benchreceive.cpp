@@ -60,15 +60,6 @@ ViewBurst makeViewBurst(int lineCount)
     return burst;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
-        return true;
-    std::fprintf(stderr, "atlume-bench: cannot write %s\n", qPrintable(path));
-    return false;
-}
-
 struct Run {
     qint64 wallMs = 0;
     double cpu = 0;

@@ -199,6 +199,15 @@ pid_t ModuleProcess::spawnFeeder(const QString &program, const QStringList &argu
     return child;
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+        return true;
+    std::fprintf(stderr, "atlume-bench: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
 void waitForChild(pid_t child)
 {
     if (child > 0)

@@ -118,6 +118,9 @@ private:
     QSerialPort *serial = nullptr;
 };
 
+// Writes bytes to a new file; false, with a message, when it cannot.
+bool writeFile(const QString &path, const QByteArray &bytes);
+
 // Waits for a child started with spawnFeeder to end.
 void waitForChild(pid_t child);
 
