@@ -23,7 +23,7 @@ namespace {
 // after each costs more than the reads. Painting at most this often looks
 // the same, and leaves room for a late timer and the paint itself within the
 // 20 ms in which a read is to be on screen.
-constexpr int kPaintIntervalMs = 12;
+constexpr int kPaintIntervalMs = 10;
 
 const QString kTimestampsKey = QStringLiteral("timestamps");
 const QString kHexKey = QStringLiteral("hexView");
